@@ -1,0 +1,23 @@
+# Native (Linux) half of the build: unit tests, benchmarks, the board simulator.
+find_package(GTest REQUIRED)
+
+file(GLOB unit_test_sources CONFIGURE_DEPENDS tests/unit/*.cpp tests/fakes/*.cpp)
+add_executable(unit_tests ${unit_test_sources})
+target_include_directories(unit_tests PRIVATE tests)
+target_link_libraries(unit_tests PRIVATE kurvlux_core GTest::gtest GTest::gtest_main)
+add_test(NAME unit_tests COMMAND unit_tests)
+
+file(GLOB simulator_sources CONFIGURE_DEPENDS tools/board_simulator/*.cpp)
+if(simulator_sources)
+  add_executable(board_simulator ${simulator_sources})
+  target_link_libraries(board_simulator PRIVATE kurvlux_core)
+endif()
+
+# Benchmarks are built with the tests but never run by them.
+find_package(benchmark QUIET)
+file(GLOB bench_sources CONFIGURE_DEPENDS bench/*.cpp)
+if(benchmark_FOUND AND bench_sources AND NOT KURVLUX_SANITIZE)
+  add_executable(kurvlux_bench ${bench_sources} tests/fakes/memory_image_store.cpp)
+  target_include_directories(kurvlux_bench PRIVATE tests)
+  target_link_libraries(kurvlux_bench PRIVATE kurvlux_core benchmark::benchmark)
+endif()

@@ -1,0 +1,42 @@
+# Windows half of the build: the program, the Win32 layer tests and the
+# end-to-end probe, all 32-bit, statically linked so nothing but system DLLs
+# has to sit beside them.
+enable_language(RC)
+
+set(win32_system_libs comctl32 gdi32 user32 kernel32 advapi32 ole32 winmm uxtheme)
+
+file(GLOB_RECURSE win32_sources CONFIGURE_DEPENDS src/*_win32.cpp)
+list(FILTER win32_sources EXCLUDE REGEX "main_win32\\.cpp$")
+add_library(kurvlux_win32 STATIC ${win32_sources})
+target_link_libraries(kurvlux_win32 PUBLIC kurvlux_core ${win32_system_libs})
+target_compile_definitions(kurvlux_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_executable(Kurvlux WIN32 src/acquisition/main_win32.cpp resources/kurvlux.rc)
+target_link_libraries(Kurvlux PRIVATE kurvlux_win32)
+target_link_options(Kurvlux PRIVATE -municode -mwindows)
+
+# GoogleTest from the sources the distribution ships, built with this toolchain.
+set(googletest_source /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest's own sources do not build warning-free under -Wpedantic -Werror.
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+# One test program per layer: every Wine process start costs time.
+file(GLOB win32_test_sources CONFIGURE_DEPENDS tests/win32/*.cpp)
+add_executable(win32_tests ${win32_test_sources} resources/kurvlux.rc)
+target_include_directories(win32_tests PRIVATE tests)
+target_link_libraries(win32_tests PRIVATE kurvlux_win32 gtest gtest_main)
+add_test(NAME win32_tests COMMAND win32_tests)
+
+file(GLOB e2e_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
+if(e2e_sources)
+  add_executable(e2e_probe ${e2e_sources})
+  target_include_directories(e2e_probe PRIVATE tests)
+  target_link_libraries(e2e_probe PRIVATE kurvlux_win32 gtest)
+endif()

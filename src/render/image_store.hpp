@@ -1,0 +1,38 @@
+// Numbered images and the image control, as the canvas sees them. Pixel
+// writing itself is portable (raster.hpp) and works on the PixelView of the
+// image that is open for drawing.
+#pragma once
+
+#include <cstdint>
+
+namespace kurvlux {
+
+// 24-bit bottom-up pixel memory: pixel (x, y) starts at byte
+// (height - 1 - y) * rowLength + 3 * x, in the order blue, green, red.
+struct PixelView {
+  std::uint8_t* pixels = nullptr;
+  std::int32_t rowLength = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+class ImageStore {
+ public:
+  virtual ~ImageStore() = default;
+  // A new width x height image, every pixel black; returns its handle, 0 on failure.
+  virtual std::uintptr_t createImage(int number, int width, int height) = 0;
+  // Opens the image for drawing; a view with null pixels when the number
+  // holds no usable image. The program stops drawing before it opens again.
+  virtual PixelView startDrawing(int number) = 0;
+  virtual void stopDrawing() = 0;
+  // The target becomes an independent copy of the source; its handle, 0 on failure.
+  virtual std::uintptr_t copyImage(int source, int target) = 0;
+  virtual std::uintptr_t imageHandle(int number) = 0;
+  // Creates the control that displays an image, sized to the bitmap at once.
+  virtual void createImageControl(int control, int x, int y, int width, int height,
+                                  std::uintptr_t bitmap) = 0;
+  // The control displays the image and repaints before this returns.
+  virtual void showImage(int control, int number) = 0;
+};
+
+}  // namespace kurvlux

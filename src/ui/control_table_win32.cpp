@@ -1,0 +1,60 @@
+// Dispatch of the control operations through each control's kind.
+#include "ui/control_table_win32.hpp"
+
+#include "ui/tooltip_win32.hpp"
+
+namespace kurvlux {
+
+void ControlTable::registerControl(int id, HWND handle, const ControlKind& kind) {
+  if (id < 0) return;
+  if (static_cast<std::size_t>(id) >= records_.size()) records_.resize(static_cast<std::size_t>(id) + 1);
+  records_[static_cast<std::size_t>(id)] = ControlRecord{handle, &kind};
+}
+
+const ControlRecord* ControlTable::find(int id) const {
+  if (id < 0 || static_cast<std::size_t>(id) >= records_.size()) return nullptr;
+  const ControlRecord& record = records_[static_cast<std::size_t>(id)];
+  return record.handle != nullptr && record.kind != nullptr ? &record : nullptr;
+}
+
+HWND ControlTable::controlHandle(int id) const {
+  const ControlRecord* record = find(id);
+  return record ? record->handle : nullptr;
+}
+
+std::intptr_t ControlTable::controlState(int id) {
+  const ControlRecord* record = find(id);
+  return record && record->kind->state ? record->kind->state(record->handle) : 0;
+}
+
+void ControlTable::setControlState(int id, std::intptr_t value) {
+  const ControlRecord* record = find(id);
+  if (record && record->kind->setState) record->kind->setState(record->handle, value);
+}
+
+Text ControlTable::controlText(int id) {
+  const ControlRecord* record = find(id);
+  return record && record->kind->text ? record->kind->text(record->handle) : Text();
+}
+
+void ControlTable::setControlText(int id, TextView text) {
+  const ControlRecord* record = find(id);
+  if (record && record->kind->setText) record->kind->setText(record->handle, text);
+}
+
+void ControlTable::disableControl(int id, int flag) {
+  const ControlRecord* record = find(id);
+  if (record) EnableWindow(record->handle, flag == 0 ? TRUE : FALSE);
+}
+
+void ControlTable::addControlItem(int id, int position, TextView text) {
+  const ControlRecord* record = find(id);
+  if (record && record->kind->addItem) record->kind->addItem(record->handle, position, text);
+}
+
+void ControlTable::setControlTooltip(int id, TextView text) {
+  const ControlRecord* record = find(id);
+  if (record) setTooltip(record->handle, text);
+}
+
+}  // namespace kurvlux

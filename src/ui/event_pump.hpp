@@ -1,0 +1,28 @@
+// Pacing and window events as the main loop sees them.
+#pragma once
+
+#include <cstdint>
+
+#include "text/convert.hpp"
+
+namespace kurvlux {
+
+// The event fetch returns this when the user asked to close the window.
+constexpr int closeEvent = 16;
+
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  // Handles at most one window message and never waits; 0 when none was
+  // pending, closeEvent when the user closed the window.
+  virtual int fetchEvent() = 0;
+  // Sleeps about n milliseconds with a 1 ms timer resolution.
+  virtual void pauseMilliseconds(int milliseconds) = 0;
+  // Milliseconds since system start, wrapping after 49.7 days; compare two
+  // readings only by their unsigned difference.
+  virtual std::uint32_t tickCount() = 0;
+  // A modal box with an OK button, owned by the program's window.
+  virtual void showMessage(TextView title, TextView text) = 0;
+};
+
+}  // namespace kurvlux

@@ -1,0 +1,14 @@
+// The program's one tooltip window, shared by all controls.
+#pragma once
+
+#include <windows.h>
+
+#include "text/convert.hpp"
+
+namespace kurvlux {
+
+// Registers (or re-registers) the tip text for a control; for a combo box
+// also on its edit field, so the tip shows over the whole control.
+void setTooltip(HWND control, TextView text);
+
+}  // namespace kurvlux
