@@ -18,9 +18,6 @@ class EventPump {
   virtual int fetchEvent() = 0;
   // Sleeps about n milliseconds with a 1 ms timer resolution.
   virtual void pauseMilliseconds(int milliseconds) = 0;
-  // Milliseconds since system start, wrapping after 49.7 days; compare two
-  // readings only by their unsigned difference.
-  virtual std::uint32_t tickCount() = 0;
   // A modal box with an OK button, owned by the program's window.
   virtual void showMessage(TextView title, TextView text) = 0;
 };
