@@ -1,0 +1,40 @@
+// An event pump that returns scripted events, records pauses and message
+// boxes, and can run a hook when a box is "open" (the loop stands still then).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "ui/event_pump.hpp"
+
+namespace kurvlux::fakes {
+
+struct ShownMessage {
+  Text title;
+  Text text;
+};
+
+class RecordingEventPump final : public EventPump {
+ public:
+  int fetchEvent() override {
+    ++fetches;
+    if (events.empty()) return 0;
+    const int event = events.front();
+    events.pop_front();
+    return event;
+  }
+  void pauseMilliseconds(int milliseconds) override { pauses.push_back(milliseconds); }
+  void showMessage(TextView title, TextView text) override {
+    messages.push_back(ShownMessage{Text(title), Text(text)});
+    if (whileMessageOpen) whileMessageOpen();
+  }
+
+  std::deque<int> events;
+  std::vector<int> pauses;
+  std::vector<ShownMessage> messages;
+  std::function<void()> whileMessageOpen;
+  int fetches = 0;
+};
+
+}  // namespace kurvlux::fakes
