@@ -1,0 +1,176 @@
+// The main loop. Controls are polled once per pass; no window message is
+// handled anywhere but in the single event fetch at the end of a pass (and
+// inside the info boxes).
+#include "acquisition/main_loop.hpp"
+
+#include <algorithm>
+
+#include "acquisition/oscilloscope.hpp"
+#include "acquisition/plot_mode_handlers.hpp"
+#include "acquisition/plot_modes.hpp"
+#include "ui/info_message.hpp"
+
+namespace kurvlux {
+
+namespace {
+
+// The snapshot is re-shown while nothing draws, at most this often.
+constexpr std::uint32_t idleRedrawInterval = 200;
+// Sleep of a pass without an open port.
+constexpr int idlePause = 3;
+
+}  // namespace
+
+void checkModeChange(AcquisitionState& state, Controls& controls, PlotOutput& plot) {
+  Text mode = controls.controlText(modeListId);
+  if (textEquals(mode, state.previousModeText)) return;
+  state.previousModeText = std::move(mode);
+  plot.drawRollingPoint(-1, 1);
+}
+
+MainLoop::MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
+                   SerialPorts& ports, PlotOutput& plot)
+    : platform_{controls, statusBar, events, clock, ports, plot} {
+  state_.intervalStart = clock.tickCount();
+  state_.redrawStart = clock.tickCount();
+}
+
+void MainLoop::checkModeChange() { kurvlux::checkModeChange(state_, platform_.controls, platform_.plot); }
+
+void MainLoop::mirrorConnectToggle() {
+  Controls& controls = platform_.controls;
+  const int pressed = controls.controlState(connectToggleId) == 1 ? 1 : 0;
+  controls.setControlText(connectToggleId, pressed ? u"Trennen" : u"Verbinden");
+  // Port and baud rate are fixed while a connection is wanted.
+  controls.disableControl(baudBoxId, pressed);
+  controls.disableControl(portBoxId, pressed);
+}
+
+void MainLoop::showDisconnectedStatus() {
+  StatusBar& bar = platform_.statusBar;
+  bar.setStatusText(statusBarId, 0, u"0 FPS", statusCentred);
+  bar.setStatusText(statusBarId, 1, u"0 Werte/s", statusCentred);
+  bar.setStatusText(statusBarId, 2, u"0 ms/DIV", statusCentred);
+  bar.setStatusText(statusBarId, 3, u"COM-Auslastung: ", statusNoBorder | statusRightAligned);
+  bar.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
+}
+
+void MainLoop::connect() {
+  Controls& controls = platform_.controls;
+  state_.portName = controls.controlText(portBoxId);
+  state_.baudRate = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(parseInteger(controls.controlText(baudBoxId))));
+  PortSettings settings;
+  settings.baudRate = state_.baudRate;
+  settings.parity = 0;
+  settings.dataBits = 8;
+  settings.stopBits = 1.0f;
+  settings.handshake = 0;
+  settings.inputQueueSize = receiveBufferSize;
+  settings.outputQueueSize = receiveBufferSize;
+  if (platform_.ports.openPort(serialPortId, state_.portName, settings) != 0) {
+    state_.isConnected = 1;
+  } else {
+    // No message: the toggle pops out and the next pass shows "Verbinden".
+    controls.setControlState(connectToggleId, 0);
+  }
+}
+
+void MainLoop::disconnect() {
+  platform_.ports.closePort(serialPortId);
+  state_.isConnected = 0;
+  showDisconnectedStatus();
+}
+
+void MainLoop::dropFailedConnection() {
+  // A device that vanished ends the connection as the user's disconnect
+  // would, and the toggle shows at once that nothing is connected any more.
+  platform_.ports.closePort(serialPortId);
+  state_.isConnected = 0;
+  platform_.controls.setControlState(connectToggleId, 0);
+  mirrorConnectToggle();
+  showDisconnectedStatus();
+}
+
+void MainLoop::readAndDispatch() {
+  SerialPorts& ports = platform_.ports;
+  state_.waitingCount = ports.waitingByteCount(serialPortId);
+  if (ports.portFailed(serialPortId)) {
+    dropFailedConnection();
+    return;
+  }
+  if (state_.waitingCount <= 0) return;
+  // More than the buffer holds stays queued in the driver for the next pass.
+  const std::int32_t wanted = std::min(state_.waitingCount, receiveBufferSize);
+  const std::int32_t delivered =
+      ports.readPortBytes(serialPortId, state_.receiveBuffer.data(), wanted);
+  if (ports.portFailed(serialPortId)) {
+    dropFailedConnection();
+    return;
+  }
+  // Only what the read really delivered is new; the rest of the buffer still
+  // holds an earlier read's bytes.
+  const std::int32_t received = std::clamp(delivered, 0, wanted);
+  if (received > 0) dispatch(received);
+}
+
+void MainLoop::dispatch(std::int32_t receivedCount) {
+  const Text mode = platform_.controls.controlText(modeListId);
+  for (std::size_t row = 0; row < plotModes.size(); ++row) {
+    if (!textEquals(mode, plotModes[row].name)) continue;
+    if (row == oscilloscopeMode) {
+      handleOscilloscopeRead(state_, platform_, receivedCount);
+    } else {
+      handleChartRead(state_, platform_, plotModes[row]);
+    }
+    return;
+  }
+}
+
+bool MainLoop::runPass() {
+  Controls& controls = platform_.controls;
+  Clock& clock = platform_.clock;
+
+  mirrorConnectToggle();
+
+  // The threshold only means something to the oscilloscope.
+  const bool oscilloscope =
+      textEquals(controls.controlText(modeListId), plotModes[oscilloscopeMode].name);
+  controls.disableControl(thresholdBoxId, oscilloscope ? 0 : 1);
+
+  // While nothing draws (toggle released, or paused) the last finished
+  // picture is re-shown now and then, so a window that was covered recovers.
+  // The toggle is tested, not the connection, so a disconnecting pass counts.
+  if ((controls.controlState(connectToggleId) == 0 || controls.controlState(pauseToggleId) == 1) &&
+      elapsedSince(state_.redrawStart, clock.tickCount()) > idleRedrawInterval) {
+    platform_.plot.showSnapshot();
+    state_.redrawStart = clock.tickCount();
+  }
+
+  const std::intptr_t toggle = controls.controlState(connectToggleId);
+  if (toggle == 1 && state_.isConnected == 0) {
+    connect();
+  } else if (toggle == 0 && state_.isConnected == 1) {
+    disconnect();
+  }
+
+  if (state_.isConnected == 1) {
+    readAndDispatch();
+  } else {
+    platform_.events.pauseMilliseconds(idlePause);
+  }
+
+  runInfoSequence(controls, platform_.events);
+
+  return platform_.events.fetchEvent() != closeEvent;
+}
+
+void MainLoop::run() {
+  while (runPass()) {
+  }
+  shutDown();
+}
+
+void MainLoop::shutDown() { platform_.ports.closeAllPorts(); }
+
+}  // namespace kurvlux

@@ -1,0 +1,41 @@
+// The program's polling loop: mirrors the connect toggle, opens and closes
+// the serial port, reads what waits and hands it to the selected mode.
+#pragma once
+
+#include "acquisition/acquisition_state.hpp"
+
+namespace kurvlux {
+
+class MainLoop {
+ public:
+  // Reads the clock once for each of the two start time stamps. Everything
+  // passed in must outlive the loop.
+  MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
+           SerialPorts& ports, PlotOutput& plot);
+
+  // One pass; false once the fetched event was the close event.
+  bool runPass();
+  // Passes until the close event, then shutDown().
+  void run();
+  // Closes a port that is still open, without touching the status texts.
+  void shutDown();
+
+  void checkModeChange();
+
+  AcquisitionState& state() { return state_; }
+  const AcquisitionState& state() const { return state_; }
+
+ private:
+  void mirrorConnectToggle();
+  void connect();
+  void disconnect();
+  void dropFailedConnection();
+  void showDisconnectedStatus();
+  void readAndDispatch();
+  void dispatch(std::int32_t receivedCount);
+
+  AcquisitionPlatform platform_;
+  AcquisitionState state_;
+};
+
+}  // namespace kurvlux
