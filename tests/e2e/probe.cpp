@@ -1,0 +1,262 @@
+// Win32 side of the end-to-end probe. Messages that carry pointers are sent
+// with a buffer allocated inside the program's process, since Wine does not
+// marshal every control message between processes.
+#include "e2e/probe.hpp"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace probe {
+namespace {
+
+constexpr wchar_t programTitle[] = L"Kurvlux v1.0 [Vevi Version]";
+
+std::wstring environment(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+  const wchar_t* className;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  if (search->className != nullptr) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpW(name, search->className) != 0) return TRUE;
+  }
+  search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string askHost(const std::string& request) {
+  const std::wstring directory = environment(L"KURVLUX_E2E_HOST");
+  if (directory.empty()) return "no host";
+  const std::wstring requestPath = directory + L"\\request";
+  const std::wstring pendingPath = directory + L"\\request.tmp";
+  const std::wstring replyPath = directory + L"\\reply";
+  DeleteFileW(replyPath.c_str());
+  {
+    std::ofstream out(pendingPath.c_str(), std::ios::binary);
+    out << request << "\n";
+  }
+  MoveFileExW(pendingPath.c_str(), requestPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+  std::string reply = "time-out";
+  waitUntil(
+      [&] {
+        std::ifstream in(replyPath.c_str(), std::ios::binary);
+        std::string line;
+        if (!in || !std::getline(in, line)) return false;
+        reply = line;
+        return true;
+      },
+      30000);
+  DeleteFileW(replyPath.c_str());
+  return reply;
+}
+
+Program::~Program() {
+  if (info_.hProcess != nullptr) {
+    if (running()) {
+      TerminateProcess(info_.hProcess, 99);
+      WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+}
+
+bool Program::start() {
+  std::wstring exe = environment(L"KURVLUX_EXE");
+  if (exe.empty()) exe = L"Kurvlux.exe";
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info_)) {
+    info_ = PROCESS_INFORMATION{};
+    return false;
+  }
+  const bool found = waitUntil(
+      [&] {
+        WindowSearch search{info_.dwProcessId, {}, nullptr};
+        EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+        for (HWND candidate : search.found) {
+          if (windowText(candidate) == programTitle && FindWindowExW(candidate, nullptr, STATUSCLASSNAMEW, nullptr)) {
+            window_ = candidate;
+            return true;
+          }
+        }
+        return false;
+      },
+      30000);
+  // The window exists before its controls are filled; wait for the last step
+  // of the start-up that can be seen from outside (the threshold list).
+  return found && waitUntil([&] { return comboCount(9) == 257; }, 30000);
+}
+
+bool Program::running() const {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::waitForExit(int timeoutMs) {
+  if (info_.hProcess == nullptr) return STILL_ACTIVE;
+  if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+DWORD Program::close(int timeoutMs) {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  return waitForExit(timeoutMs);
+}
+
+HWND Program::statusBar() const { return FindWindowExW(window_, nullptr, STATUSCLASSNAMEW, nullptr); }
+
+HWND Program::control(int id) const {
+  if (id == 5) return GetDlgItem(window_, id);
+  return GetDlgItem(statusBar(), id);
+}
+
+std::vector<char> Program::sendWithRemoteBuffer(HWND target, UINT message, WPARAM wParam,
+                                                std::size_t bytes) const {
+  std::vector<char> local(bytes, 0);
+  void* remote = VirtualAllocEx(info_.hProcess, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote == nullptr) return local;
+  WriteProcessMemory(info_.hProcess, remote, local.data(), bytes, nullptr);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(target, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &result);
+  ReadProcessMemory(info_.hProcess, remote, local.data(), bytes, nullptr);
+  VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+  return local;
+}
+
+std::wstring Program::statusText(int field) const {
+  const auto buffer = sendWithRemoteBuffer(statusBar(), SB_GETTEXTW, static_cast<WPARAM>(field), 1024);
+  return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data()));
+}
+
+std::vector<int> Program::statusRightEdges() const {
+  const auto buffer = sendWithRemoteBuffer(statusBar(), SB_GETPARTS, 16, 16 * sizeof(int));
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(statusBar(), SB_GETPARTS, 0, 0, SMTO_NORMAL, 5000, &count);
+  const int* edges = reinterpret_cast<const int*>(buffer.data());
+  return std::vector<int>(edges, edges + std::min<DWORD_PTR>(count, 16));
+}
+
+std::wstring Program::comboText(int id) const {
+  HWND combo = control(id);
+  HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+  if (edit != nullptr) return windowText(edit);
+  const int index = comboSelection(id);
+  return index < 0 ? std::wstring() : comboItem(id, index);
+}
+
+int Program::comboCount(int id) const {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(control(id), CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count)) return -1;
+  return static_cast<int>(count);
+}
+
+int Program::comboSelection(int id) const {
+  DWORD_PTR index = 0;
+  SendMessageTimeoutW(control(id), CB_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &index);
+  return static_cast<int>(static_cast<LRESULT>(index));
+}
+
+std::wstring Program::comboItem(int id, int index) const {
+  const auto buffer = sendWithRemoteBuffer(control(id), CB_GETLBTEXT, static_cast<WPARAM>(index), 1024);
+  return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data()));
+}
+
+std::wstring Program::caption(int id) const { return windowText(control(id)); }
+
+bool Program::pressed(int id) const {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+  return state == BST_CHECKED;
+}
+
+bool Program::enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+
+RECT Program::controlRect(int id) const {
+  HWND handle = control(id);
+  RECT rect{};
+  GetWindowRect(handle, &rect);
+  MapWindowPoints(HWND_DESKTOP, GetParent(handle), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void Program::click(int id) const {
+  // Posted, not sent: the program serves one message per loop pass, and a
+  // click that opens a modal box must not block the probe.
+  PostMessageW(control(id), BM_CLICK, 0, 0);
+}
+
+void Program::setComboText(int id, const std::wstring& text) const {
+  HWND edit = FindWindowExW(control(id), nullptr, L"Edit", nullptr);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
+}
+
+void Program::selectComboItem(int id, int index) const {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, 5000, &result);
+}
+
+unsigned Program::canvasPixel(int x, int y) const {
+  POINT point{x, y};
+  ClientToScreen(control(5), &point);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+std::vector<HWND> Program::messageBoxes() const {
+  WindowSearch search{info_.dwProcessId, {}, L"#32770"};
+  EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring windowText(HWND window) {
+  wchar_t text[4096] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+  return std::wstring(text);
+}
+
+std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
+
+std::string narrow(const std::wstring& text) {
+  std::string result;
+  for (wchar_t c : text) result.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return result;
+}
+
+}  // namespace probe

@@ -1,0 +1,78 @@
+// The end-to-end probe: starts the real Kurvlux.exe in the same Wine prefix,
+// finds its windows and drives them the way a user would, reading back
+// captions, combo texts, status-bar texts and screen pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace probe {
+
+// Waits until the condition holds, polling; false on time-out.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// Asks the Linux side of the harness to do something (start or stop the
+// simulated board, take a screenshot) and returns its one-line answer.
+std::string askHost(const std::string& request);
+
+class Program {
+ public:
+  Program() = default;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  ~Program();
+
+  // Starts Kurvlux.exe and waits for its main window; false on failure.
+  bool start();
+  // Asks the window to close and waits for the process; its exit code, or
+  // STILL_ACTIVE when it did not end in time.
+  DWORD close(int timeoutMs = 15000);
+  DWORD waitForExit(int timeoutMs);
+  bool running() const;
+
+  HWND window() const { return window_; }
+  HWND statusBar() const;
+  HWND control(int id) const;
+  HANDLE process() const { return info_.hProcess; }
+  DWORD processId() const { return info_.dwProcessId; }
+
+  std::wstring statusText(int field) const;
+  std::vector<int> statusRightEdges() const;
+  // The text a combo box shows (its edit field when it has one).
+  std::wstring comboText(int id) const;
+  int comboCount(int id) const;
+  int comboSelection(int id) const;
+  std::wstring comboItem(int id, int index) const;
+  std::wstring caption(int id) const;
+  bool pressed(int id) const;
+  bool enabled(int id) const;
+  // Client rectangle of a control in the coordinates of its parent.
+  RECT controlRect(int id) const;
+
+  void click(int id) const;
+  void setComboText(int id, const std::wstring& text) const;
+  void selectComboItem(int id, int index) const;
+  // The canvas pixel (x, y) as it is on the screen, as 0xRRGGBB.
+  unsigned canvasPixel(int x, int y) const;
+  // Top-level message boxes of the program that are open now.
+  std::vector<HWND> messageBoxes() const;
+
+ private:
+  // Sends a message whose lParam points to a buffer in the program's
+  // memory, and returns that buffer's contents afterwards.
+  std::vector<char> sendWithRemoteBuffer(HWND target, UINT message, WPARAM wParam,
+                                         std::size_t bytes) const;
+
+  PROCESS_INFORMATION info_{};
+  HWND window_ = nullptr;
+};
+
+std::wstring windowText(HWND window);
+std::wstring messageBoxText(HWND box);
+std::string narrow(const std::wstring& text);
+
+}  // namespace probe

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests: the real Kurvlux.exe under Wine and Xvfb, driven
+# by e2e_probe.exe, with the board simulator behind COM7. The probe asks this
+# script for things only the Linux side can do (start or unplug the board,
+# take a screenshot) through request files in build/e2e/host.
+#
+#   tests/e2e/run_e2e.sh <win32 build dir> <native build dir> [gtest args...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../tools/wine_env.sh"
+
+win32_dir=$(cd "$1" && pwd)
+native_dir=$(cd "$2" && pwd)
+shift 2
+
+wine_env_init test
+wine_env_display private
+e2e_dir="$kurvlux_root/build/e2e"
+host_dir="$e2e_dir/host"
+link="$e2e_dir/ttyKurvlux"
+rm -rf "$host_dir"
+mkdir -p "$host_dir"
+
+wine_env_server
+wine_env_map_port 7 "$link"
+wine_env_restart_server
+
+windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+simulator_pid=""
+stop_board() {
+  if [ -n "$simulator_pid" ]; then
+    kill "$simulator_pid" 2>/dev/null || true
+    wait "$simulator_pid" 2>/dev/null || true
+    simulator_pid=""
+  fi
+}
+
+start_board() {
+  stop_board
+  rm -f "$host_dir/board.out"
+  "$native_dir/board_simulator" --link "$link" "$@" >"$host_dir/board.out" 2>&1 &
+  simulator_pid=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$host_dir/board.out" ] && [ -e "$link" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+answer() {
+  local request=$1 reply="ok"
+  set -- $request
+  case "$1" in
+    board) shift; start_board "$@" || reply="failed" ;;
+    unplug) stop_board; reply="ok $(tail -n 1 "$host_dir/board.out" 2>/dev/null | tr -d '\n')" ;;
+    screenshot) import -window root -display "$DISPLAY" "$e2e_dir/$2.png" 2>/dev/null || reply="failed" ;;
+    *) reply="unknown request" ;;
+  esac
+  printf '%s\n' "$reply" >"$host_dir/reply.tmp"
+  mv "$host_dir/reply.tmp" "$host_dir/reply"
+}
+
+export KURVLUX_EXE="$(windows_path "$win32_dir/Kurvlux.exe")"
+export KURVLUX_E2E_HOST="$(windows_path "$host_dir")"
+
+wine "$win32_dir/e2e_probe.exe" "$@" &
+probe_pid=$!
+while kill -0 "$probe_pid" 2>/dev/null; do
+  if [ -f "$host_dir/request" ]; then
+    request=$(cat "$host_dir/request")
+    rm -f "$host_dir/request"
+    answer "$request"
+  fi
+  sleep 0.02
+done
+status=0
+wait "$probe_pid" || status=$?
+stop_board
+exit "$status"

@@ -1,0 +1,88 @@
+# Shared by the scripts: a private Wine prefix inside build/, a private Xvfb
+# when needed, and a cleanup that ends exactly the processes this shell
+# started. Source it, then call the functions; cleanup runs on exit.
+#
+#   source tools/wine_env.sh
+#   wine_env_init <name>        # prefix build/wine-<name>
+#   wine_env_display [require]  # Xvfb unless DISPLAY is set (or always with "private")
+#   wine_env_server             # wineboot on first use, then wineserver -p
+
+kurvlux_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+wine_env_pids=()
+wine_env_started_server=0
+
+wine_env_init() {
+  export WINEPREFIX="$kurvlux_root/build/wine-$1"
+  export WINEDEBUG=-all
+  export WINEARCH=win32
+  # No Mono or Gecko prompts: the program needs neither.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$kurvlux_root/build"
+  trap wine_env_cleanup EXIT
+  trap 'exit 130' INT TERM
+}
+
+# Starts a private Xvfb on a free display unless a display is already set;
+# "private" forces one (screenshots never show the user's own desktop).
+wine_env_display() {
+  if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != private ]; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  wine_env_pids+=($!)
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    sleep 0.05
+  done
+  echo "wine_env: Xvfb on :$n did not start" >&2
+  return 1
+}
+
+wine_env_server() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine_env: creating the Wine prefix ${WINEPREFIX#"$kurvlux_root"/} (once)"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1
+  wine_env_started_server=1
+}
+
+# Restarts the wineserver, e.g. after the COM port mapping changed.
+wine_env_restart_server() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1
+  wine_env_started_server=1
+}
+
+# Maps COM<n> of the prefix to a device path (a pseudo-terminal or a link to
+# one). Takes effect after the next wineserver start.
+wine_env_map_port() {
+  wine reg add 'HKLM\Software\Wine\Ports' /v "COM$1" /d "$2" /f >/dev/null 2>&1
+}
+
+# Runs a command in the background and ends it with the cleanup.
+wine_env_background() {
+  "$@" &
+  wine_env_pids+=($!)
+}
+
+wine_env_cleanup() {
+  local status=$?
+  if [ "$wine_env_started_server" -eq 1 ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  local pid
+  for pid in "${wine_env_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${wine_env_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  return "$status"
+}
