@@ -1,0 +1,110 @@
+// The real program connected to the simulated board on COM7.
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "e2e/probe.hpp"
+
+namespace {
+
+using probe::Program;
+
+// The number at the start of a status text such as "\t25000 Werte/s".
+long leadingNumber(const std::wstring& text) { return std::wcstol(text.c_str(), nullptr, 10); }
+
+bool hasBlueInCanvas(const Program& program) {
+  for (int x = 10; x < 1000; x += 7) {
+    for (int y = 0; y < 256; y += 1) {
+      if (program.canvasPixel(x, y) == 0x0000FF) return true;
+    }
+  }
+  return false;
+}
+
+class Board : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(probe::askHost(board).substr(0, 2), "ok");
+    ASSERT_TRUE(program.start());
+  }
+  void TearDown() override {
+    if (program.running()) EXPECT_EQ(program.close(), 0u);
+    probe::askHost("unplug");
+  }
+  void connect() {
+    program.setComboText(6, L"COM7");
+    program.click(10);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Trennen"; }));
+  }
+  std::string board = "board --wave ramp --rate 25000";
+  Program program;
+};
+
+TEST_F(Board, PortIsListedAndSelected) {
+  const int count = program.comboCount(6);
+  bool listed = false;
+  for (int i = 0; i < count; ++i) listed = listed || program.comboItem(6, i) == L"COM7";
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(program.comboSelection(6), 0);
+  EXPECT_EQ(program.comboText(6), program.comboItem(6, 0));
+}
+
+TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
+  connect();
+  EXPECT_FALSE(program.enabled(6));
+  EXPECT_FALSE(program.enabled(7));
+  // Statistics come once a second; wait for a settled figure.
+  long rate = 0;
+  ASSERT_TRUE(probe::waitUntil(
+      [&] {
+        rate = leadingNumber(program.statusText(1));
+        return rate > 24000;
+      },
+      10000))
+      << probe::narrow(program.statusText(1));
+  EXPECT_LE(rate, 26000);
+  EXPECT_NE(program.statusText(1).find(L" Werte/s"), std::wstring::npos);
+  EXPECT_GE(leadingNumber(program.statusText(0)), 24);
+  EXPECT_TRUE(hasBlueInCanvas(program));
+
+  program.click(10);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Verbinden"; }));
+  EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(0) == L"\t0 FPS"; }));
+  EXPECT_EQ(program.statusText(1), L"\t0 Werte/s");
+  EXPECT_EQ(program.statusText(2), L"\t0 ms/DIV");
+  EXPECT_TRUE(program.enabled(6));
+}
+
+TEST_F(Board, UnpluggedBoardEndsTheConnection) {
+  connect();
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }));
+  probe::askHost("unplug");
+  EXPECT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Verbinden"; }));
+  EXPECT_FALSE(program.pressed(10));
+  EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(1) == L"\t0 Werte/s"; }));
+}
+
+TEST_F(Board, PortThatCannotBeOpenedReleasesTheToggle) {
+  program.setComboText(6, L"COM99");
+  program.click(10);
+  EXPECT_TRUE(probe::waitUntil([&] { return !program.pressed(10) && program.caption(10) == L"Verbinden"; }));
+  EXPECT_TRUE(program.enabled(6));
+  EXPECT_TRUE(program.enabled(7));
+}
+
+// Not a test: the picture that `scripts/run` shows when there is no display.
+TEST(Demo, DISABLED_StreamSine) {
+  ASSERT_EQ(probe::askHost("board --wave sine --rate 25000").substr(0, 2), "ok");
+  Program program;
+  ASSERT_TRUE(program.start());
+  program.setComboText(6, L"COM7");
+  program.setComboText(9, L"128");
+  program.click(10);
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }, 15000));
+  Sleep(1500);
+  EXPECT_EQ(probe::askHost("screenshot kurvlux"), "ok");
+  EXPECT_EQ(program.close(), 0u);
+  probe::askHost("unplug");
+}
+
+}  // namespace
