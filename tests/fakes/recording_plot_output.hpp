@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "render/plot_output.hpp"
@@ -32,6 +33,7 @@ class RecordingPlotOutput final : public PlotOutput {
  public:
   std::int32_t drawScopePoint(std::int32_t value) override {
     calls.push_back(scopeCall(value, scopeTraceColumn));
+    if (onCall) onCall(calls.back());
     if (scopeTraceColumn >= 1000) {
       scopeTraceColumn = 0;
       ++framesCompleted;
@@ -42,9 +44,13 @@ class RecordingPlotOutput final : public PlotOutput {
   }
   std::int32_t drawRollingPoint(std::int32_t value, std::int32_t kind) override {
     calls.push_back(rollingCall(value, kind));
+    if (onCall) onCall(calls.back());
     return 0;
   }
-  void showSnapshot() override { calls.push_back(snapshotCall()); }
+  void showSnapshot() override {
+    calls.push_back(snapshotCall());
+    if (onCall) onCall(calls.back());
+  }
 
   int count(PlotCallKind kind) const {
     int n = 0;
@@ -62,6 +68,8 @@ class RecordingPlotOutput final : public PlotOutput {
   std::int32_t scopeTraceColumn = 0;
   int framesCompleted = 0;
   std::vector<PlotCall> calls;
+  // Runs inside each call, e.g. to let the clock move while a point is drawn.
+  std::function<void(const PlotCall&)> onCall;
 };
 
 }  // namespace kurvlux::fakes
