@@ -1,0 +1,64 @@
+// Canvas operations: every one leaves drawing open on image 4.
+#include "render/canvas.hpp"
+
+#include "ui/controls.hpp"
+
+namespace kurvlux {
+
+namespace {
+// The control is created taller than the canvas; showing the image makes it
+// take the image's size at once.
+constexpr int controlCreateHeight = 300;
+constexpr int gridColumnStep = 50;
+constexpr int gridRowStep = 32;
+}  // namespace
+
+void PlotCanvas::stopDrawing() {
+  store_.stopDrawing();
+  target_ = DrawingTarget();
+}
+
+void PlotCanvas::startDrawing() { target_ = DrawingTarget(store_.startDrawing(drawingImage)); }
+
+void PlotCanvas::buildCanvas() {
+  store_.createImage(drawingImage, width, height);
+  store_.createImage(snapshotImage, width, height);
+  store_.createImageControl(imageControlId, 0, 0, width, controlCreateHeight,
+                            store_.imageHandle(drawingImage));
+  startDrawing();
+  clearCanvas();
+  stopDrawing();
+  store_.copyImage(drawingImage, snapshotImage);
+  store_.showImage(imageControlId, snapshotImage);
+  startDrawing();
+}
+
+void PlotCanvas::clearCanvas() {
+  // The box is taller than the image on purpose; the border cuts it.
+  target_.fillBox(0, 0, width, controlCreateHeight, backgroundColour);
+  // The last vertical line (x = 1000) lies outside the image and draws
+  // nothing; the horizontal lines end at 1000 and are cut at column 999.
+  for (int x = 0; x <= width; x += gridColumnStep) target_.drawLine(x, 0, x, height - 1, gridColour);
+  for (int y = 0; y <= height - 1; y += gridRowStep) target_.drawLine(0, y, width, y, gridColour);
+}
+
+void PlotCanvas::presentCanvas() {
+  stopDrawing();
+  store_.copyImage(drawingImage, snapshotImage);
+  store_.showImage(imageControlId, drawingImage);
+  startDrawing();
+}
+
+void PlotCanvas::showCanvas() {
+  stopDrawing();
+  store_.showImage(imageControlId, drawingImage);
+  startDrawing();
+}
+
+void PlotCanvas::showSnapshot() {
+  stopDrawing();
+  store_.showImage(imageControlId, snapshotImage);
+  startDrawing();
+}
+
+}  // namespace kurvlux
