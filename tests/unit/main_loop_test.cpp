@@ -173,14 +173,24 @@ TEST(MainLoop, IdleRepresentationComesAfterMoreThan200MsAndNeverMoreOften) {
 }
 
 TEST(MainLoop, IdleRepresentationAcrossTheClockWrap) {
-  AcquisitionRig rig(0xFFFFFF00u);
-  rig.clock.now = 0x000000C8u;  // 456 ms later, past the wrap
-  rig.loop.runPass();
-  EXPECT_EQ(rig.plot.count(PlotCallKind::snapshot), 1);
-  EXPECT_EQ(rig.state().redrawStart, 0x000000C8u);
-  rig.clock.now = 0x000000C8u + 200;
-  rig.loop.runPass();
-  EXPECT_EQ(rig.plot.count(PlotCallKind::snapshot), 1);
+  const struct {
+    std::uint32_t start;
+    std::uint32_t elapsed;
+    bool shows;
+  } cases[] = {
+      {0xFFFFFF00u, 456, true},  // past the wrap
+      {0xFFFFFF00u, 200, false},
+      {0xFFFFFFF0u, 5, false},   // start + 200 wraps to a small number
+      {0x7FFFFFF0u, 5, false},   // start + 200 turns negative as a signed time
+      {0x7FFFFFF0u, 201, true},
+  };
+  for (const auto& c : cases) {
+    AcquisitionRig rig(c.start);
+    rig.clock.advance(c.elapsed);
+    rig.loop.runPass();
+    EXPECT_EQ(rig.plot.count(PlotCallKind::snapshot), c.shows ? 1 : 0)
+        << std::hex << c.start << " +" << std::dec << c.elapsed;
+  }
 }
 
 TEST(MainLoop, OpenPortWithNothingWaitingNeitherReadsNorSleeps) {
