@@ -8,7 +8,11 @@
 namespace kurvlux {
 
 // Registers (or re-registers) the tip text for a control; for a combo box
-// also on its edit field, so the tip shows over the whole control.
+// also on its edit field, so the tip shows over the whole control. The
+// tooltip window is created at the first call.
 void setTooltip(HWND control, TextView text);
+
+// The tooltip window, null before the first setTooltip.
+HWND tooltipWindowHandle();
 
 }  // namespace kurvlux

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "fakes/recording_controls.hpp"
+#include "fakes/recording_status_bar.hpp"
 #include "ui/control_layout.hpp"
 #include "ui/event_queue.hpp"
 #include "ui/focus_cycle.hpp"
 #include "ui/status_bar.hpp"
+#include "ui/status_fields.hpp"
 #include "ui/status_layout.hpp"
 #include "ui/window_placement.hpp"
 
@@ -190,6 +192,28 @@ TEST(WindowPlacement, CentredAndCutToTheScreen) {
   EXPECT_EQ(windowStyleBits(0xCA0001), 0xCA0000u);
   EXPECT_TRUE(placedCentred(0xCA0001));
   EXPECT_FALSE(placedCentred(0xCA0000));
+}
+
+}  // namespace
+}  // namespace kurvlux
+
+namespace kurvlux {
+namespace {
+
+TEST(IdleStatus, FiveCallsInFieldOrder) {
+  fakes::RecordingStatusBar bar;
+  writeIdleStatus(bar);
+  EXPECT_EQ(bar.calls, (std::vector<fakes::StatusCall>{
+                           fakes::textCall(0, u"0 FPS", 4),
+                           fakes::textCall(1, u"0 Werte/s", 4),
+                           fakes::textCall(2, u"0 ms/DIV", 4),
+                           fakes::textCall(3, u"COM-Auslastung: ", 10),
+                           fakes::progressCall(4, 0, 0, 10),
+                       }));
+  int right = 0;
+  std::vector<int> edges;
+  for (const int width : statusFieldWidths) edges.push_back(right += width);
+  EXPECT_EQ(edges, (std::vector<int>{70, 170, 270, 390, 470}));
 }
 
 }  // namespace

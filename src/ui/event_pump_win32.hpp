@@ -1,0 +1,34 @@
+// The event fetch of the main loop, the paced sleep, the message box and the
+// millisecond clock on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/clock.hpp"
+#include "ui/event_pump.hpp"
+#include "ui/event_queue.hpp"
+#include "ui/main_window_win32.hpp"
+
+namespace kurvlux {
+
+class Win32EventPump final : public EventPump, public Clock {
+ public:
+  explicit Win32EventPump(WindowTable& windows) : windows_(windows) {}
+
+  // Returns a recorded event if one waits; otherwise handles at most one
+  // window message and returns its number, 0 when none was pending.
+  int fetchEvent() override;
+  void pauseMilliseconds(int milliseconds) override;
+  void showMessage(TextView title, TextView text) override;
+  std::uint32_t tickCount() override;
+
+  // The event last returned by fetchEvent (for a message: its parameters as
+  // the data words).
+  const EventRecord& currentEvent() const { return current_; }
+
+ private:
+  WindowTable& windows_;
+  EventRecord current_;
+};
+
+}  // namespace kurvlux
