@@ -1,0 +1,351 @@
+// The image table, the drawing target's device context and the image
+// control. Pixels themselves are written by the portable raster code through
+// the DIB section's memory; GDI only allocates, fills, copies and paints.
+#include "render/image_store_win32.hpp"
+
+#include <utility>
+
+namespace kurvlux {
+
+// An image control keeps a bitmap handle (a reference, not a copy). A bitmap
+// that is open for drawing sits in the drawing context and cannot be drawn
+// from another one, yet the window system may ask for a repaint at any time,
+// and after every presentation the control keeps the drawing image while it
+// is open again. Painting its live pixels would show a half-drawn frame, so
+// the control paints a stand-in holding the picture as it was when drawing
+// was opened: the image copied from it at that generation if there is one
+// (the snapshot, after a presentation), otherwise a private copy taken just
+// before opening (after a show without copy, such as the reset of the
+// chart). The screen thus always repeats the picture last shown.
+struct Win32ImageStore::ImageControl {
+  Win32ImageStore* owner = nullptr;
+  HWND window = nullptr;
+  WNDPROC staticProcedure = nullptr;
+  HBITMAP kept = nullptr;
+  // The stand-in: an image of the table (number >= 0, valid while its
+  // generation is unchanged) or the private copy (number -1).
+  HBITMAP standIn = nullptr;
+  int standInNumber = -1;
+  std::uint64_t standInGeneration = 0;
+  HBITMAP privateCopy = nullptr;
+};
+
+namespace {
+
+HBITMAP asBitmap(std::intptr_t value) { return reinterpret_cast<HBITMAP>(value); }
+
+// Selects a bitmap into a fresh memory context for as long as it lives.
+class MemoryContext {
+ public:
+  explicit MemoryContext(HBITMAP bitmap) : context_(CreateCompatibleDC(nullptr)) {
+    if (context_ != nullptr) replaced_ = SelectObject(context_, bitmap);
+  }
+  ~MemoryContext() {
+    if (context_ == nullptr) return;
+    if (replaced_ != nullptr) SelectObject(context_, replaced_);
+    DeleteDC(context_);
+  }
+  MemoryContext(const MemoryContext&) = delete;
+  MemoryContext& operator=(const MemoryContext&) = delete;
+  // Null when the bitmap could not be selected (for example because another
+  // context holds it).
+  HDC get() const { return replaced_ != nullptr ? context_ : nullptr; }
+
+ private:
+  HDC context_;
+  HGDIOBJ replaced_ = nullptr;
+};
+
+}  // namespace
+
+Win32ImageStore::Win32ImageStore(ControlTable& controls) : controls_(controls) {}
+
+Win32ImageStore::~Win32ImageStore() {
+  stopDrawing();
+  for (const auto& control : imageControls_) {
+    if (control->window != nullptr && IsWindow(control->window)) {
+      SetWindowLongPtrW(control->window, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(control->staticProcedure));
+      SetWindowLongPtrW(control->window, GWLP_USERDATA, 0);
+    }
+    if (control->privateCopy != nullptr) DeleteObject(control->privateCopy);
+  }
+  for (Image& image : images_) {
+    if (image.bitmap != nullptr) DeleteObject(image.bitmap);
+  }
+}
+
+Win32ImageStore::Image* Win32ImageStore::find(int number) {
+  if (number < 0 || static_cast<std::size_t>(number) >= images_.size()) return nullptr;
+  Image& image = images_[static_cast<std::size_t>(number)];
+  return image.bitmap != nullptr ? &image : nullptr;
+}
+
+int Win32ImageStore::numberOfBitmap(HBITMAP bitmap) const {
+  if (bitmap == nullptr) return -1;
+  for (std::size_t i = 0; i < images_.size(); ++i) {
+    if (images_[i].bitmap == bitmap) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Replacing the open image would leave the drawing target writing into
+// released memory; that is refused (the program never asks for it).
+bool Win32ImageStore::replaceable(int number) const { return number >= 0 && number != open_; }
+
+void Win32ImageStore::store(int number, Image image) {
+  if (static_cast<std::size_t>(number) >= images_.size()) images_.resize(static_cast<std::size_t>(number) + 1);
+  Image& record = images_[static_cast<std::size_t>(number)];
+  if (record.bitmap != nullptr) DeleteObject(record.bitmap);
+  record = image;
+}
+
+HBITMAP Win32ImageStore::createBitmap(int width, int height, void** pixels) {
+  // Sizes are kept as signed 16-bit values.
+  if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // positive: bottom-up rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
+}
+
+std::uintptr_t Win32ImageStore::createImage(int number, int width, int height) {
+  if (!replaceable(number)) return 0;
+  Image image;
+  image.bitmap = createBitmap(width, height, &image.pixels);
+  if (image.bitmap == nullptr) return 0;
+  {
+    MemoryContext context(image.bitmap);
+    if (context.get() != nullptr) {
+      RECT all{0, 0, width, height};
+      FillRect(context.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+  }
+  GdiFlush();
+  image.width = width;
+  image.height = height;
+  image.generation = nextGeneration_++;
+  store(number, image);
+  return reinterpret_cast<std::uintptr_t>(image.bitmap);
+}
+
+void Win32ImageStore::keepStandIns(int number) {
+  const Image& image = images_[static_cast<std::size_t>(number)];
+  int freshCopy = -1;
+  for (std::size_t i = 0; i < images_.size(); ++i) {
+    const Image& other = images_[i];
+    if (other.bitmap != nullptr && other.copyOf == number && other.copyOfGeneration == image.generation) {
+      freshCopy = static_cast<int>(i);
+    }
+  }
+  for (const auto& control : imageControls_) {
+    if (control->kept != image.bitmap) continue;
+    if (freshCopy >= 0) {
+      const Image& copy = images_[static_cast<std::size_t>(freshCopy)];
+      control->standIn = copy.bitmap;
+      control->standInNumber = freshCopy;
+      control->standInGeneration = copy.generation;
+      continue;
+    }
+    if (control->privateCopy == nullptr) {
+      void* pixels = nullptr;
+      control->privateCopy = createBitmap(image.width, image.height, &pixels);
+    }
+    const bool copied = control->privateCopy != nullptr && blit(control->privateCopy, number);
+    control->standIn = copied ? control->privateCopy : nullptr;
+    control->standInNumber = -1;
+  }
+}
+
+PixelView Win32ImageStore::startDrawing(int number) {
+  Image* image = find(number);
+  if (image == nullptr || image->pixels == nullptr) return PixelView{};
+  // One target at a time: a target still open is closed, not leaked.
+  stopDrawing();
+  keepStandIns(number);
+  HDC context = CreateCompatibleDC(nullptr);
+  if (context == nullptr) return PixelView{};
+  const DWORD batchLimit = GdiGetBatchLimit();
+  GdiSetBatchLimit(1);
+  HGDIOBJ replaced = SelectObject(context, image->bitmap);
+  if (replaced == nullptr) {
+    GdiSetBatchLimit(batchLimit);
+    DeleteDC(context);
+    return PixelView{};
+  }
+  drawingContext_ = context;
+  replacedBitmap_ = replaced;
+  savedBatchLimit_ = batchLimit;
+  open_ = number;
+  image->generation = nextGeneration_++;
+  image->copyOf = -1;
+  GdiFlush();
+  const std::int32_t rowLength = ((3 * image->width + 3) / 4) * 4;
+  return PixelView{static_cast<std::uint8_t*>(image->pixels), rowLength, image->width, image->height};
+}
+
+void Win32ImageStore::stopDrawing() {
+  if (open_ < 0) return;
+  GdiFlush();
+  SelectObject(drawingContext_, replacedBitmap_);
+  DeleteDC(drawingContext_);
+  GdiSetBatchLimit(savedBatchLimit_);
+  drawingContext_ = nullptr;
+  replacedBitmap_ = nullptr;
+  open_ = -1;
+}
+
+// Copies every pixel of an image into a bitmap of the same size.
+bool Win32ImageStore::blit(HBITMAP target, int sourceNumber) {
+  const Image& source = images_[static_cast<std::size_t>(sourceNumber)];
+  MemoryContext targetContext(target);
+  if (targetContext.get() == nullptr) return false;
+  bool copied = false;
+  if (sourceNumber == open_) {
+    copied = BitBlt(targetContext.get(), 0, 0, source.width, source.height, drawingContext_, 0, 0,
+                    SRCCOPY) != FALSE;
+  } else {
+    MemoryContext sourceContext(source.bitmap);
+    copied = sourceContext.get() != nullptr &&
+             BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0,
+                    0, SRCCOPY) != FALSE;
+  }
+  GdiFlush();
+  return copied;
+}
+
+std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
+  Image* from = find(source);
+  if (from == nullptr || !replaceable(target)) return 0;
+  // The copy is made before the target's old image is released, so copying
+  // an image onto its own number keeps it intact.
+  Image copy;
+  copy.bitmap = createBitmap(from->width, from->height, &copy.pixels);
+  if (copy.bitmap == nullptr) return 0;
+  if (!blit(copy.bitmap, source)) {
+    DeleteObject(copy.bitmap);
+    return 0;
+  }
+  copy.width = from->width;
+  copy.height = from->height;
+  copy.generation = nextGeneration_++;
+  copy.copyOf = source;
+  copy.copyOfGeneration = from->generation;
+  store(target, copy);
+  return reinterpret_cast<std::uintptr_t>(copy.bitmap);
+}
+
+std::uintptr_t Win32ImageStore::imageHandle(int number) {
+  const Image* image = find(number);
+  return image != nullptr ? reinterpret_cast<std::uintptr_t>(image->bitmap) : 0;
+}
+
+const ControlKind& Win32ImageStore::imageControlKind() {
+  static const ControlKind kind{controlState, controlSetState, nullptr, nullptr, nullptr};
+  return kind;
+}
+
+void Win32ImageStore::createImageControl(int control, int x, int y, int width, int height,
+                                         std::uintptr_t bitmap) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, x, y, width,
+                                height, controls_.container(),
+                                reinterpret_cast<HMENU>(static_cast<std::intptr_t>(control)),
+                                GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return;
+  auto record = std::make_unique<ImageControl>();
+  record->owner = this;
+  record->window = window;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record.get()));
+  record->staticProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&controlProcedure)));
+  imageControls_.push_back(std::move(record));
+  controls_.registerControl(control, window, imageControlKind());
+  controls_.setControlState(control, static_cast<std::intptr_t>(bitmap));
+}
+
+void Win32ImageStore::showImage(int control, int number) {
+  controls_.setControlState(control, static_cast<std::intptr_t>(imageHandle(number)));
+}
+
+std::intptr_t Win32ImageStore::controlState(HWND window) {
+  const auto* control = reinterpret_cast<const ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return control != nullptr ? reinterpret_cast<std::intptr_t>(control->kept) : 0;
+}
+
+void Win32ImageStore::controlSetState(HWND window, std::intptr_t value) {
+  auto* control = reinterpret_cast<ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (control != nullptr) control->owner->keepBitmap(*control, asBitmap(value));
+}
+
+void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
+  control.kept = bitmap;
+  // A stand-in belongs to the bitmap it stood in for.
+  control.standIn = nullptr;
+  if (bitmap == nullptr) return;
+  BITMAP size{};
+  if (GetObjectW(bitmap, sizeof(size), &size) == 0) return;
+  const LONG style = GetWindowLongW(control.window, GWL_STYLE);
+  const LONG extendedStyle = GetWindowLongW(control.window, GWL_EXSTYLE);
+  const bool framed = (style & WS_BORDER) != 0 || (style & SS_SUNKEN) != 0 ||
+                      (extendedStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0;
+  const int frame = framed ? 4 : 0;
+  SetWindowPos(control.window, nullptr, 0, 0, size.bmWidth + frame, size.bmHeight + frame,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Repaint before returning: the picture is on screen when the call ends.
+  InvalidateRect(control.window, nullptr, FALSE);
+  UpdateWindow(control.window);
+}
+
+HBITMAP Win32ImageStore::bitmapToPaint(const ImageControl& control) const {
+  const int number = numberOfBitmap(control.kept);
+  // A handle that no longer names an image of the table may have been
+  // released; drawing it could show whatever now has that handle.
+  if (number < 0) return nullptr;
+  if (number != open_) return control.kept;
+  if (control.standIn == nullptr) return nullptr;
+  if (control.standInNumber < 0) return control.standIn;
+  const Image& standIn = images_[static_cast<std::size_t>(control.standInNumber)];
+  const bool unchanged = standIn.bitmap == control.standIn && standIn.generation == control.standInGeneration;
+  return unchanged ? control.standIn : nullptr;
+}
+
+// The bitmap at the control's top-left corner in its natural size.
+void Win32ImageStore::paint(const ImageControl& control, HDC context) const {
+  if (HBITMAP bitmap = bitmapToPaint(control); bitmap != nullptr) {
+    DrawStateW(context, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 0, 0, 0, 0, DST_BITMAP);
+  }
+}
+
+LRESULT CALLBACK Win32ImageStore::controlProcedure(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
+  auto* control = reinterpret_cast<ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC staticProcedure = control->staticProcedure;
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paintStruct;
+      HDC context = BeginPaint(window, &paintStruct);
+      if (context != nullptr) control->owner->paint(*control, context);
+      EndPaint(window, &paintStruct);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      control->owner->paint(*control, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(staticProcedure));
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      control->window = nullptr;
+      control->kept = nullptr;
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(staticProcedure, window, message, wParam, lParam);
+}
+
+}  // namespace kurvlux

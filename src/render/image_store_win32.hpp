@@ -1,0 +1,75 @@
+// Images as 24-bit bottom-up DIB sections and the image control that shows
+// them: a subclassed STATIC child registered in the control table.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/image_store.hpp"
+#include "ui/control_table_win32.hpp"
+
+namespace kurvlux {
+
+class Win32ImageStore final : public ImageStore {
+ public:
+  explicit Win32ImageStore(ControlTable& controls);
+  ~Win32ImageStore() override;
+  Win32ImageStore(const Win32ImageStore&) = delete;
+  Win32ImageStore& operator=(const Win32ImageStore&) = delete;
+
+  std::uintptr_t createImage(int number, int width, int height) override;
+  PixelView startDrawing(int number) override;
+  void stopDrawing() override;
+  std::uintptr_t copyImage(int source, int target) override;
+  std::uintptr_t imageHandle(int number) override;
+  void createImageControl(int control, int x, int y, int width, int height,
+                          std::uintptr_t bitmap) override;
+  void showImage(int control, int number) override;
+
+  // The image control kind, shared by every image control.
+  static const ControlKind& imageControlKind();
+
+ private:
+  struct Image {
+    HBITMAP bitmap = nullptr;
+    void* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    // Bumped whenever the pixels may change (new image, opened for drawing).
+    std::uint64_t generation = 0;
+    // The image this one was copied from and that image's generation at the
+    // time; -1 once this image may differ from the copy.
+    int copyOf = -1;
+    std::uint64_t copyOfGeneration = 0;
+  };
+  struct ImageControl;
+
+  Image* find(int number);
+  int numberOfBitmap(HBITMAP bitmap) const;
+  bool replaceable(int number) const;
+  void store(int number, Image image);
+  static HBITMAP createBitmap(int width, int height, void** pixels);
+  bool blit(HBITMAP target, int sourceNumber);
+  void keepBitmap(ImageControl& control, HBITMAP bitmap);
+  void keepStandIns(int number);
+  HBITMAP bitmapToPaint(const ImageControl& control) const;
+  void paint(const ImageControl& control, HDC context) const;
+  static std::intptr_t controlState(HWND window);
+  static void controlSetState(HWND window, std::intptr_t value);
+  static LRESULT CALLBACK controlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  ControlTable& controls_;
+  std::vector<Image> images_;
+  std::vector<std::unique_ptr<ImageControl>> imageControls_;
+  // The open drawing target.
+  int open_ = -1;
+  HDC drawingContext_ = nullptr;
+  HGDIOBJ replacedBitmap_ = nullptr;
+  DWORD savedBatchLimit_ = 0;
+  std::uint64_t nextGeneration_ = 1;
+};
+
+}  // namespace kurvlux
