@@ -144,6 +144,16 @@ void letReaderDrain(int master, const std::string& slavePath) {
   close(slave);
 }
 
+// What a reader left unread stays in the terminal's input queue and would
+// reach the next reader as if it were new: a board's samples are live, so
+// discard them when the reader goes away.
+void discardUnread(const std::string& slavePath) {
+  const int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (slave < 0) return;
+  tcflush(slave, TCIFLUSH);
+  close(slave);
+}
+
 struct Stats {
   std::uint64_t written = 0;
   std::uint64_t dropped = 0;
@@ -277,6 +287,7 @@ int main(int argc, char** argv) {
   std::vector<std::uint8_t> buffer(4096);
   std::uint64_t produced = 0;  // samples generated: written or dropped
   bool failed = false;
+  bool attached = false;
 
   while (!stopRequested && produced < total) {
     const std::uint64_t now = monotonicNanoseconds() - start;
@@ -291,7 +302,10 @@ int main(int argc, char** argv) {
     }
     const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(due - produced, buffer.size()));
     source.fill(produced, buffer.data(), count);
-    if (!readerAttached(master)) {
+    const bool attachedNow = readerAttached(master);
+    if (attached && !attachedNow) discardUnread(slavePath);
+    attached = attachedNow;
+    if (!attachedNow) {
       stats.dropped += count;
     } else {
       const WriteResult result = writeAll(master, buffer.data(), count, stats);
