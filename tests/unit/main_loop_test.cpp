@@ -194,14 +194,19 @@ TEST(MainLoop, IdleRepresentationAcrossTheClockWrap) {
 }
 
 TEST(MainLoop, OpenPortWithNothingWaitingNeitherReadsNorSleeps) {
-  AcquisitionRig rig;
-  rig.connect();
-  rig.setMode(u"Plot (5.0s)");
-  rig.forget();
-  rig.loop.runPass();
-  EXPECT_EQ(rig.ports.log, std::vector<std::string>{"waiting 2"});
-  EXPECT_TRUE(rig.pump.pauses.empty());
-  EXPECT_TRUE(rig.plot.calls.empty());
+  // A negative count from a confused driver is nothing waiting, too.
+  for (const std::int32_t reported : {0, -5}) {
+    AcquisitionRig rig;
+    rig.connect();
+    rig.setMode(u"Plot (5.0s)");
+    rig.forget();
+    rig.ports.reportedCounts.push_back(reported);
+    rig.loop.runPass();
+    EXPECT_EQ(rig.ports.log, std::vector<std::string>{"waiting 2"}) << reported;
+    EXPECT_TRUE(rig.pump.pauses.empty());
+    EXPECT_TRUE(rig.plot.calls.empty());
+    EXPECT_EQ(rig.state().isConnected, 1);
+  }
 }
 
 TEST(MainLoop, DispatchesByExactModeText) {

@@ -212,6 +212,13 @@ TEST(Oscilloscope, StatisticsOnceASecond) {
   }
 }
 
+TEST(Oscilloscope, ByteCounterSaturatesInsteadOfOverflowing) {
+  Scope scope;
+  scope.state.byteCounter = 2147483640;
+  scope.handle(std::vector<std::uint8_t>(100, 1));
+  EXPECT_EQ(scope.state.byteCounter, 2147483647);
+}
+
 TEST(Oscilloscope, StatisticsPeriodAcrossTheClockWrap) {
   const struct {
     std::uint32_t start;
