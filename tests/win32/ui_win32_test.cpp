@@ -14,6 +14,7 @@
 #include "text/wide_text_win32.hpp"
 #include "ui/control_layout.hpp"
 #include "ui/info_message.hpp"
+#include "ui/status_layout.hpp"
 #include "ui/tooltip_win32.hpp"
 #include "ui/user_interface_win32.hpp"
 
@@ -348,6 +349,64 @@ TEST_F(UiShell, ThemedProgressIsAControlLaidIntoTheField) {
   EXPECT_EQ(statusText(themedBar, 4), L"");
   DestroyWindow(parent);
   EXPECT_EQ(bars.statusBarHandle(2), nullptr) << "a destroyed bar leaves the table";
+}
+
+TEST_F(UiShell, SharedFieldsFollowTheParentsSize) {
+  const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 600, 100,
+                                      ui->mainWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(parent, nullptr);
+  StatusBarTable bars;
+  bars.overrideThemedControls(true);
+  const HWND sharedBar = bars.createStatusBar(4, parent);
+  ASSERT_NE(sharedBar, nullptr);
+  bars.addStatusField(100);
+  bars.addStatusField(sharedFieldWidth);
+  bars.addStatusField(sharedFieldWidth);
+  bars.setStatusProgress(4, 2, 1, 0, 0, 2);
+  int edges[4]{};
+  ASSERT_EQ(SendMessageW(sharedBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 3);
+  EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{100, 350, 600}));
+  SetWindowPos(parent, nullptr, 0, 0, 401, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_EQ(SendMessageW(sharedBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 3);
+  EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{100, 250, 400}));
+  // The progress control moved along with its field.
+  RECT field{};
+  SendMessageW(sharedBar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&field));
+  EXPECT_EQ(rectInParent(bars.field(4, 2)->progressControl).left, field.left + 2);
+  EXPECT_EQ(rectInParent(sharedBar).right, 401);
+  DestroyWindow(parent);
+}
+
+TEST_F(UiShell, OneTooltipWindowServesEveryControl) {
+  const HWND tooltips = tooltipWindowHandle();
+  ASSERT_NE(tooltips, nullptr);
+  EXPECT_NE(GetWindowLongPtrW(tooltips, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(GetWindowLongPtrW(tooltips, GWL_STYLE) & (WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX),
+            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX);
+  // Seven controls plus the edit fields of the three editable boxes.
+  const LRESULT tools = SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0);
+  EXPECT_EQ(tools, 10);
+  auto tipOf = [&](HWND tool) {
+    wchar_t text[80]{};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text;
+    SendMessageW(tooltips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    return textFromWide(text);
+  };
+  const HWND connect = ui->controls().controlHandle(connectToggleId);
+  EXPECT_EQ(tipOf(connect), u"Verbindung mit COM-Gerät herstellen");
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  GetComboBoxInfo(ui->controls().controlHandle(portBoxId), &info);
+  EXPECT_EQ(tipOf(info.hwndItem), u"verfügbare COM-Ports");
+  // Setting a tip again replaces it instead of adding a tool.
+  ui->controls().setControlTooltip(portBoxId, u"anders");
+  EXPECT_EQ(tipOf(info.hwndItem), u"anders");
+  EXPECT_EQ(SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0), tools);
+  ui->controls().setControlTooltip(portBoxId, u"verfügbare COM-Ports");
 }
 
 TEST_F(UiShell, FetchNeverWaitsAndReturnsTheCloseEventOnce) {
