@@ -217,9 +217,9 @@ TEST(DrawLine, ExtremeArgumentsDrawTheClippedPart) {
 
 TEST(DrawLine, RandomExtremeArgumentsNeverStoreOutside) {
   std::mt19937 random(20240611);
-  const std::vector<std::int32_t> specials = {minInt, minInt + 1, -65536, -1001, -1, 0, 1, 5,
+  const std::vector<std::int32_t> edgeValues = {minInt, minInt + 1, -65536, -1001, -1, 0, 1, 5,
                                               11, 12, 255, 256, 1000, 65535, maxInt - 1, maxInt};
-  std::uniform_int_distribution<std::size_t> pick(0, specials.size() - 1);
+  std::uniform_int_distribution<std::size_t> pick(0, edgeValues.size() - 1);
   std::uniform_int_distribution<std::int32_t> any(minInt, maxInt);
   std::uniform_int_distribution<std::int32_t> near(-40, 50);
   GuardedImage image(12, 8);
@@ -228,7 +228,7 @@ TEST(DrawLine, RandomExtremeArgumentsNeverStoreOutside) {
     std::int32_t v[6];
     for (std::int32_t& value : v) {
       const int choice = static_cast<int>(random() % 3);
-      value = choice == 0 ? specials[pick(random)] : choice == 1 ? any(random) : near(random);
+      value = choice == 0 ? edgeValues[pick(random)] : choice == 1 ? any(random) : near(random);
     }
     if (i % 2 == 0) {
       target.drawLine(v[0], v[1], v[2], v[3], blue);
