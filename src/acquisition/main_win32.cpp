@@ -1,42 +1,29 @@
-// Kurvlux: the program's entry point.
+// Kurvlux: the program's entry point. Builds the platform objects in the
+// order of the start-up, hands them to the main loop and ends with exit code 0
+// when the window has been closed.
 #include <windows.h>
 
-namespace {
+#include "acquisition/main_loop.hpp"
+#include "render/image_store_win32.hpp"
+#include "render/plotter.hpp"
+#include "serial/port_discovery_win32.hpp"
+#include "serial/port_list.hpp"
+#include "serial/serial_port_win32.hpp"
+#include "ui/user_interface_win32.hpp"
 
-constexpr wchar_t windowTitle[] = L"Kurvlux v1.0 [Vevi Version]";
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace kurvlux;
+  // The port table exists before the window, so that nothing the window does
+  // can find it missing; it closes a port left open when it goes.
+  Win32SerialPorts ports;
+  UserInterface ui;
+  fillPortBox(ui.controls(), discoverPorts());
 
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
+  Win32ImageStore images(ui.controls());
+  Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());
+  plotter.buildCanvas();
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = windowProcedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = L"KurvluxWindow";
-  RegisterClassExW(&windowClass);
-  constexpr DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, 1000, 279};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND window = CreateWindowExW(0, windowClass.lpszClassName, windowTitle, style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
+  loop.run();
   return 0;
 }

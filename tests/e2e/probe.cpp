@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -190,8 +191,17 @@ int Program::comboSelection(int id) const {
 }
 
 std::wstring Program::comboItem(int id, int index) const {
-  const auto buffer = sendWithRemoteBuffer(control(id), CB_GETLBTEXT, static_cast<WPARAM>(index), 1024);
-  return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data()));
+  // Wine copies a list item's text across processes itself, unlike the
+  // status bar's texts.
+  HWND combo = control(id);
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_NORMAL, 5000, &length);
+  if (static_cast<LRESULT>(length) <= 0 || length > 4096) return std::wstring();
+  std::wstring text(length + 1, L'\0');
+  SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_NORMAL, 5000, &length);
+  text.resize(std::wcslen(text.c_str()));
+  return text;
 }
 
 std::wstring Program::caption(int id) const { return windowText(control(id)); }

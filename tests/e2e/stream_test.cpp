@@ -28,7 +28,9 @@ class Board : public testing::Test {
     ASSERT_TRUE(program.start());
   }
   void TearDown() override {
-    if (program.running()) EXPECT_EQ(program.close(), 0u);
+    if (program.running()) {
+      EXPECT_EQ(program.close(), 0u);
+    }
     probe::askHost("unplug");
   }
   void connect() {

@@ -12,7 +12,9 @@ class Started : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(program.start()) << "Kurvlux.exe did not start"; }
   void TearDown() override {
-    if (program.running()) EXPECT_EQ(program.close(), 0u);
+    if (program.running()) {
+      EXPECT_EQ(program.close(), 0u);
+    }
   }
   Program program;
 };
