@@ -8,7 +8,9 @@
 #include "acquisition/oscilloscope.hpp"
 #include "acquisition/plot_mode_handlers.hpp"
 #include "acquisition/plot_modes.hpp"
+#include "ui/control_layout.hpp"
 #include "ui/info_message.hpp"
+#include "ui/status_fields.hpp"
 
 namespace kurvlux {
 
@@ -40,20 +42,13 @@ void MainLoop::checkModeChange() { kurvlux::checkModeChange(state_, platform_.co
 void MainLoop::mirrorConnectToggle() {
   Controls& controls = platform_.controls;
   const int pressed = controls.controlState(connectToggleId) == 1 ? 1 : 0;
-  controls.setControlText(connectToggleId, pressed ? u"Trennen" : u"Verbinden");
+  controls.setControlText(connectToggleId, pressed ? u"Trennen" : connectCaption);
   // Port and baud rate are fixed while a connection is wanted.
   controls.disableControl(baudBoxId, pressed);
   controls.disableControl(portBoxId, pressed);
 }
 
-void MainLoop::showDisconnectedStatus() {
-  StatusBar& bar = platform_.statusBar;
-  bar.setStatusText(statusBarId, 0, u"0 FPS", statusCentred);
-  bar.setStatusText(statusBarId, 1, u"0 Werte/s", statusCentred);
-  bar.setStatusText(statusBarId, 2, u"0 ms/DIV", statusCentred);
-  bar.setStatusText(statusBarId, 3, u"COM-Auslastung: ", statusNoBorder | statusRightAligned);
-  bar.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
-}
+void MainLoop::showDisconnectedStatus() { writeIdleStatus(platform_.statusBar); }
 
 void MainLoop::connect() {
   Controls& controls = platform_.controls;
