@@ -43,6 +43,10 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  local board
+  for board in a b c; do
+    [ -s "$work/board-$board.log" ] && echo "board $board: $(cat "$work/board-$board.log")"
+  done
   if [ "$started_server" -eq 1 ]; then wineserver -k >/dev/null 2>&1 || true; fi
   rm -rf "$work"
   exit "$status"
@@ -84,8 +88,4 @@ status=0
 KURVLUX_TEST_COM_A=COM7 KURVLUX_TEST_COM_B=COM8 KURVLUX_TEST_COM_C=COM9 \
   KURVLUX_TEST_VANISH_REQUEST="Z:${vanish_request//\//\\}" \
   wine "$tests_exe" --gtest_filter='SerialPortWin32.*:PortDiscoveryWin32.*' "${gtest_args[@]}" || status=$?
-
-for board in a b c; do
-  echo "board $board: $(cat "$work/board-$board.log" 2>/dev/null || true)"
-done
 exit "$status"
