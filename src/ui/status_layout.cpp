@@ -53,18 +53,14 @@ StatusBorder statusBorder(int flags) {
 }
 
 Text composeStatusText(TextView text, int flags, bool themed) {
-  text = untilNul(text);
-  Text composed;
-  if (flags & statusCentred) {
-    composed = u"\t";
-    composed += text;
-  } else if (flags & statusRightAligned) {
-    composed = u"\t\t";
-    composed += text;
-    if (themed) composed += u"    ";
-  } else {
-    composed = Text(text);
-  }
+  // The status bar centres what follows one tab and right-aligns what
+  // follows two.
+  const bool centred = (flags & statusCentred) != 0;
+  const bool right = !centred && (flags & statusRightAligned) != 0;
+  const std::size_t tabs = centred ? 1 : right ? 2 : 0;
+  Text composed(tabs, u'\t');
+  composed.append(untilNul(text));
+  if (right && themed) composed.append(4, u' ');
   return composed;
 }
 
