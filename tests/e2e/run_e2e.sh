@@ -5,6 +5,9 @@
 # take a screenshot) through request files in build/e2e/host.
 #
 #   tests/e2e/run_e2e.sh <win32 build dir> <native build dir> [gtest args...]
+#
+# KURVLUX_E2E_NAME (default "test") names the Wine prefix build/wine-<name>
+# and the work folder build/e2e-<name>, so separate runs can go side by side.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine_env.sh"
@@ -13,9 +16,10 @@ win32_dir=$(cd "$1" && pwd)
 native_dir=$(cd "$2" && pwd)
 shift 2
 
-wine_env_init test
+name=${KURVLUX_E2E_NAME:-test}
+wine_env_init "$name"
 wine_env_display private
-e2e_dir="$kurvlux_root/build/e2e"
+e2e_dir="$kurvlux_root/build/e2e-$name"
 host_dir="$e2e_dir/host"
 link="$e2e_dir/ttyKurvlux"
 rm -rf "$host_dir"
