@@ -53,6 +53,14 @@ start_board() {
   return 1
 }
 
+# User plus system CPU seconds the running Kurvlux.exe has used so far.
+program_cpu_seconds() {
+  local pid
+  pid=$(pgrep -f 'Kurvlux\.exe' | head -n 1)
+  [ -n "$pid" ] || { echo "none"; return; }
+  awk -v tick="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / tick }' "/proc/$pid/stat"
+}
+
 answer() {
   local request=$1 reply="ok"
   set -- $request
@@ -60,6 +68,7 @@ answer() {
     board) shift; start_board "$@" || reply="failed" ;;
     unplug) stop_board; reply="ok $(tail -n 1 "$host_dir/board.out" 2>/dev/null | tr -d '\n')" ;;
     screenshot) import -window root -display "$DISPLAY" "$e2e_dir/$2.png" 2>/dev/null || reply="failed" ;;
+    cpu) reply="ok $(program_cpu_seconds)" ;;
     *) reply="unknown request" ;;
   esac
   printf '%s\n' "$reply" >"$host_dir/reply.tmp"
