@@ -83,6 +83,22 @@ void Win32EventPump::showMessage(TextView title, TextView text) {
   }
 }
 
-std::uint32_t Win32EventPump::tickCount() { return GetTickCount(); }
+// GetTickCount moves in steps of the system timer, about 16 ms, which would
+// stretch a one-second statistics period by up to 1.6 % and inflate every
+// rate shown with it. The performance counter gives the same milliseconds
+// since system start to the millisecond; cut to 32 bits, they wrap exactly
+// like GetTickCount.
+std::uint32_t Win32EventPump::tickCount() {
+  LARGE_INTEGER counter;
+  LARGE_INTEGER frequency;
+  if (!QueryPerformanceCounter(&counter) || !QueryPerformanceFrequency(&frequency) ||
+      frequency.QuadPart <= 0) {
+    return GetTickCount();
+  }
+  const long long perSecond = frequency.QuadPart;
+  const long long milliseconds =
+      counter.QuadPart / perSecond * 1000 + counter.QuadPart % perSecond * 1000 / perSecond;
+  return static_cast<std::uint32_t>(milliseconds);
+}
 
 }  // namespace kurvlux

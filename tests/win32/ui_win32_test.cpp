@@ -5,8 +5,6 @@
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -443,6 +441,23 @@ TEST_F(UiShell, FetchNeverWaitsAndReturnsTheCloseEventOnce) {
   pump.pauseMilliseconds(-5);
   const std::uint32_t before = pump.tickCount();
   EXPECT_LE(elapsedSince(before, ui->clock().tickCount()), 60000u);
+}
+
+TEST_F(UiShell, ClockStepsByTheMillisecond) {
+  // The rates in the status bar count over one second of this clock; the
+  // system timer's 16 ms steps would stretch that second.
+  Clock& clock = ui->clock();
+  std::uint32_t last = clock.tickCount();
+  int fineSteps = 0;
+  for (int steps = 0; steps < 20;) {
+    const std::uint32_t now = clock.tickCount();
+    if (now != last) {
+      if (elapsedSince(last, now) <= 2) ++fineSteps;
+      last = now;
+      ++steps;
+    }
+  }
+  EXPECT_GE(fineSteps, 15);
 }
 
 TEST_F(UiShell, TabCyclesThroughTheSevenControls) {
