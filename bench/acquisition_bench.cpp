@@ -63,9 +63,26 @@ void walkTriggered(benchmark::State& run) {
 }
 BENCHMARK(walkTriggered);
 
-// Whole passes in "Oszilloskop" with "aus": every byte is drawn into the
-// in-memory canvas, and every thousandth completes a frame.
-void passesDrawingEveryByte(benchmark::State& run) {
+// The main loop connected to a scripted port, drawing on in-memory images.
+struct LoopRig {
+  explicit LoopRig(const char16_t* mode) {
+    controls.at(modeListId).text = mode;
+    store.keepShownPixels = false;
+    plotter.buildCanvas();
+    controls.at(connectToggleId).state = 1;
+    loop.runPass();
+  }
+  // One pass over the given read, without the fakes' bookkeeping.
+  void pass(benchmark::State& run, const std::vector<std::uint8_t>& bytes) {
+    run.PauseTiming();
+    ports.push(bytes);
+    controls.log.clear();
+    ports.log.clear();
+    ports.readLengths.clear();
+    statusBar.calls.clear();
+    run.ResumeTiming();
+    loop.runPass();
+  }
   fakes::RecordingControls controls;
   fakes::ControlsAtStart defaults{controls};
   fakes::RecordingStatusBar statusBar;
@@ -73,25 +90,29 @@ void passesDrawingEveryByte(benchmark::State& run) {
   fakes::FakeClock clock;
   fakes::FakeSerialPorts ports;
   fakes::MemoryImageStore store;
-  store.keepShownPixels = false;
-  Plotter plotter(store, statusBar, controls, clock);
-  plotter.buildCanvas();
-  MainLoop loop(controls, statusBar, pump, clock, ports, plotter);
-  controls.at(connectToggleId).state = 1;
-  loop.runPass();
+  Plotter plotter{store, statusBar, controls, clock};
+  MainLoop loop{controls, statusBar, pump, clock, ports, plotter};
+};
+
+// Whole passes in "Oszilloskop" with "aus": every byte is drawn into the
+// in-memory canvas, and every thousandth completes a frame.
+void passesDrawingEveryByte(benchmark::State& run) {
+  LoopRig rig(u"Oszilloskop");
   const std::vector<std::uint8_t> bytes = sineLikeBytes();
-  for (auto _ : run) {
-    run.PauseTiming();
-    ports.push(bytes);
-    controls.log.clear();
-    ports.log.clear();
-    ports.readLengths.clear();
-    run.ResumeTiming();
-    loop.runPass();
-  }
+  for (auto _ : run) rig.pass(run, bytes);
   run.SetItemsProcessed(run.iterations() * receiveBufferSize);
 }
 BENCHMARK(passesDrawingEveryByte);
+
+// One pass of "schneller Plot" with a read of 37 bytes: one point drawn and
+// the whole canvas presented.
+void fastPlotPass(benchmark::State& run) {
+  LoopRig rig(u"schneller Plot");
+  std::vector<std::uint8_t> bytes = sineLikeBytes();
+  bytes.resize(37);
+  for (auto _ : run) rig.pass(run, bytes);
+}
+BENCHMARK(fastPlotPass);
 
 }  // namespace
 }  // namespace kurvlux

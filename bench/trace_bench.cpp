@@ -67,5 +67,17 @@ void clearCanvas(benchmark::State& state) {
 }
 BENCHMARK(clearCanvas);
 
+// What a completed frame costs beyond its points: the copy into the snapshot
+// and the show, then the clear for the next frame.
+void presentAndClearFrame(benchmark::State& state) {
+  Rig rig;
+  for (auto _ : state) {
+    rig.plotter.canvas().presentCanvas();
+    rig.plotter.canvas().clearCanvas();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(presentAndClearFrame);
+
 }  // namespace
 }  // namespace kurvlux
