@@ -3,6 +3,8 @@
 # time. A crash leaves its input in the build directory; turn it into a
 # regression test.
 #   tests/fuzz/run_fuzz.sh <build dir> <seconds per target>
+# CI runs 20 s per target; a long run before a release, ten minutes each:
+#   tests/fuzz/run_fuzz.sh build/fuzz 600
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$1
