@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <cstdlib>
 #include <fstream>
@@ -146,7 +147,13 @@ HWND Program::control(int id) const {
 
 std::vector<char> Program::sendWithRemoteBuffer(HWND target, UINT message, WPARAM wParam,
                                                 std::size_t bytes) const {
-  std::vector<char> local(bytes, 0);
+  return sendWithRemoteData(target, message, wParam, std::vector<char>(bytes, 0));
+}
+
+std::vector<char> Program::sendWithRemoteData(HWND target, UINT message, WPARAM wParam,
+                                              const std::vector<char>& data) const {
+  std::vector<char> local = data;
+  const std::size_t bytes = local.size();
   void* remote = VirtualAllocEx(info_.hProcess, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (remote == nullptr) return local;
   WriteProcessMemory(info_.hProcess, remote, local.data(), bytes, nullptr);
@@ -246,6 +253,62 @@ unsigned Program::canvasPixel(int x, int y) const {
   const COLORREF colour = GetPixel(screen, point.x, point.y);
   ReleaseDC(nullptr, screen);
   return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+std::vector<unsigned> Program::canvasPixels() const {
+  constexpr int width = 1000;
+  constexpr int height = 256;
+  std::vector<unsigned> pixels(static_cast<std::size_t>(width) * height, 0);
+  POINT origin{0, 0};
+  ClientToScreen(control(5), &origin);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down, like the canvas rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr && bits != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    // A 32-bit DIB pixel is blue, green, red, unused in memory: 0x00RRGGBB.
+    const auto* source = static_cast<const DWORD*>(bits);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFFu;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+void Program::overwriteStatusText(int field, const std::wstring& text) const {
+  std::vector<char> data((text.size() + 1) * sizeof(wchar_t), 0);
+  std::memcpy(data.data(), text.c_str(), text.size() * sizeof(wchar_t));
+  sendWithRemoteData(statusBar(), SB_SETTEXTW, static_cast<WPARAM>(field), data);
+}
+
+bool Program::catchUp(int timeoutMs) const {
+  // The pushed look of the pause button: it changes nothing the program
+  // reads, and the program fetches posted messages in order, one per pass.
+  HWND marker = control(11);
+  PostMessageW(marker, BM_SETSTATE, TRUE, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  bool served = false;
+  while (!served && std::chrono::steady_clock::now() < deadline) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_NORMAL, 5000, &state);
+    served = (state & BST_PUSHED) != 0;
+    if (!served) Sleep(2);
+  }
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(marker, BM_SETSTATE, FALSE, 0, SMTO_NORMAL, 5000, &result);
+  return served;
 }
 
 std::vector<HWND> Program::messageBoxes() const {

@@ -58,6 +58,16 @@ class Program {
   void selectComboItem(int id, int index) const;
   // The canvas pixel (x, y) as it is on the screen, as 0xRRGGBB.
   unsigned canvasPixel(int x, int y) const;
+  // The whole 1000 x 256 canvas as it is on the screen, row by row, as
+  // 0xRRGGBB, read in one copy (much faster than pixel by pixel).
+  std::vector<unsigned> canvasPixels() const;
+  // Overwrites the text of a status field from outside, so a test can see
+  // when the program writes the field again.
+  void overwriteStatusText(int field, const std::wstring& text) const;
+  // Posts a harmless marker behind everything posted so far and waits until
+  // the program has fetched it. Every click posted before has then been
+  // served, and the loop pass after it has run. False on time-out.
+  bool catchUp(int timeoutMs = 10000) const;
   // Top-level message boxes of the program that are open now.
   std::vector<HWND> messageBoxes() const;
 
@@ -66,6 +76,9 @@ class Program {
   // memory, and returns that buffer's contents afterwards.
   std::vector<char> sendWithRemoteBuffer(HWND target, UINT message, WPARAM wParam,
                                          std::size_t bytes) const;
+  // The same, with the buffer filled from data before the message is sent.
+  std::vector<char> sendWithRemoteData(HWND target, UINT message, WPARAM wParam,
+                                       const std::vector<char>& data) const;
 
   PROCESS_INFORMATION info_{};
   HWND window_ = nullptr;

@@ -77,23 +77,6 @@ TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
   EXPECT_TRUE(program.enabled(6));
 }
 
-TEST_F(Board, UnpluggedBoardEndsTheConnection) {
-  connect();
-  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }));
-  probe::askHost("unplug");
-  EXPECT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Verbinden"; }));
-  EXPECT_FALSE(program.pressed(10));
-  EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(1) == L"\t0 Werte/s"; }));
-}
-
-TEST_F(Board, PortThatCannotBeOpenedReleasesTheToggle) {
-  program.setComboText(6, L"COM99");
-  program.click(10);
-  EXPECT_TRUE(probe::waitUntil([&] { return !program.pressed(10) && program.caption(10) == L"Verbinden"; }));
-  EXPECT_TRUE(program.enabled(6));
-  EXPECT_TRUE(program.enabled(7));
-}
-
 // Not a test: the picture that `scripts/run` shows when there is no display.
 TEST(Demo, DISABLED_StreamSine) {
   ASSERT_EQ(probe::askHost("board --wave sine --rate 25000").substr(0, 2), "ok");
