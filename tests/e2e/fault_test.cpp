@@ -48,6 +48,14 @@ bool showsFullTrace(const std::vector<unsigned>& canvas) {
   return true;
 }
 
+// How many pixels differ between two canvas pictures.
+int differingPixels(const std::vector<unsigned>& a, const std::vector<unsigned>& b) {
+  if (a.size() != b.size()) return -1;
+  int count = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) count += a[i] != b[i] ? 1 : 0;
+  return count;
+}
+
 // The oscilloscope writes its statistics once a second: wipe the field and
 // wait for the program to write a rate there again.
 bool statisticsUpdate(const Program& program, int timeoutMs = 5000) {
@@ -152,7 +160,8 @@ TEST_F(Fault, BoardVanishingWhileStreamingEndsTheConnectionLikeADisconnect) {
   const std::vector<unsigned> before = settledCanvas(program);
   EXPECT_TRUE(showsFullTrace(before));
   Sleep(2000);
-  EXPECT_EQ(program.canvasPixels(), before) << "the canvas changed after the board vanished";
+  EXPECT_EQ(differingPixels(program.canvasPixels(), before), 0)
+      << "the canvas changed after the board vanished";
   EXPECT_TRUE(showsDisconnected(program));
 
   // The board comes back and the user connects again.
@@ -164,7 +173,8 @@ TEST_F(Fault, BoardVanishingWhileStreamingEndsTheConnectionLikeADisconnect) {
 }
 
 TEST_F(Fault, PortHeldByAnotherProcess) {
-  HANDLE held = CreateFileW(L"\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held =
+      CreateFileW(L"\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the probe could not open COM7: " << GetLastError();
 
   program.setComboText(6, L"COM7");
@@ -239,7 +249,7 @@ TEST_F(FaultOnNoise, ThresholdsThatNoByteCanArmKeepTheLastFrame) {
     const std::vector<unsigned> frozen = settledCanvas(program);
     EXPECT_TRUE(showsFullTrace(frozen));
     Sleep(2000);
-    EXPECT_EQ(program.canvasPixels(), frozen) << "a frame was drawn without a trigger";
+    EXPECT_EQ(differingPixels(program.canvasPixels(), frozen), 0) << "a frame was drawn without a trigger";
     EXPECT_TRUE(statisticsUpdate(program));
 
     SCOPED_TRACE(probe::narrow(step.arming));
