@@ -27,6 +27,20 @@ struct ControlsAtStart {
   }
 };
 
+// One mode handler on its own: the fakes it talks to and the state it works
+// on, without the loop around it.
+struct HandlerRig {
+  RecordingControls controls;
+  ControlsAtStart defaults{controls};
+  RecordingStatusBar statusBar;
+  RecordingEventPump pump;
+  FakeClock clock;
+  FakeSerialPorts ports;
+  RecordingPlotOutput plot;
+  AcquisitionPlatform platform{controls, statusBar, pump, clock, ports, plot};
+  AcquisitionState state;
+};
+
 struct AcquisitionRig {
   explicit AcquisitionRig(std::uint32_t startTime = 100000) : clock(startTime) {}
 

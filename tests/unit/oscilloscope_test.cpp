@@ -17,7 +17,7 @@ using fakes::StatusCall;
 using fakes::textCall;
 
 // The handler on its own, with the controls as at start.
-struct Scope {
+struct Scope : fakes::HandlerRig {
   Scope() { state.intervalStart = clock.now; }
 
   // Puts bytes at the start of the buffer as a read would and handles them.
@@ -35,16 +35,6 @@ struct Scope {
     for (const PlotCall& c : plot.only(PlotCallKind::scope)) values.push_back(c.value);
     return values;
   }
-
-  fakes::RecordingControls controls;
-  fakes::ControlsAtStart defaults{controls};
-  fakes::RecordingStatusBar statusBar;
-  fakes::RecordingEventPump pump;
-  fakes::FakeClock clock;
-  fakes::FakeSerialPorts ports;
-  fakes::RecordingPlotOutput plot;
-  AcquisitionPlatform platform{controls, statusBar, pump, clock, ports, plot};
-  AcquisitionState state;
 };
 
 TEST(Oscilloscope, TriggersOnASampleAtTheThresholdWithAHigherSuccessor) {

@@ -14,7 +14,7 @@ using fakes::progressCall;
 using fakes::StatusCall;
 using fakes::textCall;
 
-struct Chart {
+struct Chart : fakes::HandlerRig {
   explicit Chart(std::size_t row) : mode(plotModes.at(row)) {
     controls.at(modeListId).text = mode.name;
     state.previousModeText = mode.name;
@@ -26,15 +26,6 @@ struct Chart {
   }
 
   const PlotMode& mode;
-  fakes::RecordingControls controls;
-  fakes::ControlsAtStart defaults{controls};
-  fakes::RecordingStatusBar statusBar;
-  fakes::RecordingEventPump pump;
-  fakes::FakeClock clock;
-  fakes::FakeSerialPorts ports;
-  fakes::RecordingPlotOutput plot;
-  AcquisitionPlatform platform{controls, statusBar, pump, clock, ports, plot};
-  AcquisitionState state;
 };
 
 std::vector<StatusCall> fixedTexts(const char16_t* frames, const char16_t* minutes,
