@@ -4,6 +4,8 @@
 # the line rate (baud / 10 bytes per second) in "Oszilloskop" with "aus", and
 # a table shows what the program made of it.
 #   tools/throughput.sh [seconds per rate, default 12] [baud rates...]
+# A soak run is one rate for a long time, e.g. tools/throughput.sh 1800 1843200:
+# the last column shows whether the program's memory stays put.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -29,8 +31,8 @@ for baud in "${rates[@]}"; do
     --gtest_filter='Throughput.DISABLED_AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
 done
 
-printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "FPS" shown | CPU s per s |\n'
-printf '|---:|---:|---:|---:|---|---|---:|\n'
+printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "FPS" shown | CPU s per s | resident MB start → end |\n'
+printf '|---:|---:|---:|---:|---|---|---:|---|\n'
 while read -r line; do
   get() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$line"; }
   baud=$(get baud) fed=$(get fed) median=$(get werte_median) fps=$(get fps) cpu=$(get cpu_per_s)
@@ -40,5 +42,7 @@ while read -r line; do
   [ "${waited:-0}" -gt 0 ] && held="yes ($waited times)"
   [ "$(get connected)" = 1 ] || held="not connected"
   fps=${fps#[}; fps=${fps%]}
-  printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$baud" "$fed" "$median" "$off" "$held" "$fps" "$cpu"
+  [ ${#fps} -le 60 ] || fps="${fps:0:28} … ${fps: -28}"
+  memory=$(get rss_kb | awk -F'->' '{ printf "%.1f → %.1f", $1 / 1024, $2 / 1024 }')
+  printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$baud" "$fed" "$median" "$off" "$held" "$fps" "$cpu" "$memory"
 done <"$results"

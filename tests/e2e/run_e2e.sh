@@ -67,6 +67,14 @@ program_cpu_seconds() {
   awk -v tick="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / tick }' "/proc/$pid/stat"
 }
 
+# Resident memory of the running Kurvlux.exe in kB.
+program_resident_kb() {
+  local pid
+  pid=$(pgrep -f 'Kurvlux\.exe' | head -n 1)
+  [ -n "$pid" ] || { echo "none"; return; }
+  awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"
+}
+
 answer() {
   local request=$1 reply="ok"
   set -- $request
@@ -77,6 +85,7 @@ answer() {
     screenshot) { import -window root -display "$DISPLAY" "$e2e_dir/$2.png" &&
       mogrify -trim +repage "$e2e_dir/$2.png"; } 2>/dev/null || reply="failed" ;;
     cpu) reply="ok $(program_cpu_seconds)" ;;
+    memory) reply="ok $(program_resident_kb)" ;;
     *) reply="unknown request" ;;
   esac
   printf '%s\n' "$reply" >"$host_dir/reply.tmp"

@@ -19,8 +19,9 @@ long environmentNumber(const char* name, long fallback) {
   return value != nullptr ? std::strtol(value, nullptr, 10) : fallback;
 }
 
-double hostCpuSeconds() {
-  const std::string reply = probe::askHost("cpu");
+// The number in the host's answer "ok <number>", -1 when there is none.
+double hostFigure(const char* request) {
+  const std::string reply = probe::askHost(request);
   return reply.size() > 3 ? std::strtod(reply.c_str() + 3, nullptr) : -1.0;
 }
 
@@ -47,7 +48,8 @@ TEST(Throughput, DISABLED_AtBaudRate) {
   const bool connected = probe::waitUntil([&] { return program.pressed(10); }, 2000) &&
                          !probe::waitUntil([&] { return !program.pressed(10); }, 1000);
 
-  const double cpuStart = hostCpuSeconds();
+  const double cpuStart = hostFigure("cpu");
+  const double memoryStart = hostFigure("memory");
   const DWORD start = GetTickCount();
   std::vector<long> values;
   std::vector<long> frames;
@@ -61,7 +63,8 @@ TEST(Throughput, DISABLED_AtBaudRate) {
     }
     Sleep(100);
   }
-  const double cpu = hostCpuSeconds() - cpuStart;
+  const double cpu = hostFigure("cpu") - cpuStart;
+  const double memoryEnd = hostFigure("memory");
   const double elapsed = (GetTickCount() - start) / 1000.0;
   const std::string board = probe::askHost("unplug");
   EXPECT_EQ(program.close(), 0u);
@@ -71,9 +74,9 @@ TEST(Throughput, DISABLED_AtBaudRate) {
   std::sort(settled.begin(), settled.end());
   const long median = settled.empty() ? 0 : settled[settled.size() / 2];
   std::printf("THROUGHPUT baud=%ld fed=%ld connected=%d werte_median=%ld werte=[%s] fps=[%s] "
-              "cpu_per_s=%.3f board=\"%s\"\n",
+              "cpu_per_s=%.3f rss_kb=%.0f->%.0f board=\"%s\"\n",
               baud, rate, connected ? 1 : 0, median, joined(values).c_str(), joined(frames).c_str(),
-              elapsed > 0 ? cpu / elapsed : 0.0, board.c_str());
+              elapsed > 0 ? cpu / elapsed : 0.0, memoryStart, memoryEnd, board.c_str());
 }
 
 }  // namespace
