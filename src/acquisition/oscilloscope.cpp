@@ -5,6 +5,9 @@
 
 #include <limits>
 
+#include "ui/control_layout.hpp"
+#include "ui/status_fields.hpp"
+
 namespace kurvlux {
 
 namespace {
@@ -21,18 +24,14 @@ void showStatistics(AcquisitionPlatform& platform, std::int32_t n) {
   const std::int64_t count = n;
   bar.setStatusText(statusBarId, 0, formatDecimal(count / columnsPerFrame) + u" FPS",
                     statusCentred);
-  bar.setStatusText(statusBarId, 1, formatDecimal(count) + u" Werte/s", statusCentred);
+  bar.setStatusText(statusBarId, 1, valuesPerSecondText(count), statusCentred);
   // Milliseconds per division, computed in this order and shown as a float
   // so the rounding matches the chart modes' own statistics.
   const double framesPerSecond = static_cast<double>(n) / 1000.0;
   const double frameMilliseconds = 1000.0 / framesPerSecond;
   const float division = static_cast<float>(frameMilliseconds / divisionsPerFrame);
-  bar.setStatusText(statusBarId, 2, formatFixed(division, 2) + u" ms/DIV", statusCentred);
-  // Line load against the bytes the line carries in a second at ten bits a
-  // byte; only the low 32 bits of the quotient reach the bar.
-  const std::int64_t lineBytes = parseInteger(platform.controls.controlText(baudBoxId)) / 10;
-  const auto maximum = static_cast<std::int32_t>(static_cast<std::uint32_t>(lineBytes));
-  bar.setStatusProgress(statusBarId, 4, n, 0, 0, maximum);
+  bar.setStatusText(statusBarId, 2, divisionTimeText(division), statusCentred);
+  bar.setStatusProgress(statusBarId, 4, n, 0, 0, lineCapacity(platform.controls));
 }
 
 }  // namespace
@@ -42,7 +41,7 @@ TriggerSetting readTriggerSetting(Controls& controls) {
   TriggerSetting trigger;
   trigger.thresholdValue =
       static_cast<std::int32_t>(static_cast<std::uint32_t>(parseInteger(text)));
-  trigger.armsAlways = textEquals(text, u"aus");
+  trigger.armsAlways = textEquals(text, thresholdOffText);
   return trigger;
 }
 

@@ -2,6 +2,7 @@
 
 #include "render/scope_trace.hpp"
 #include "text/convert.hpp"
+#include "ui/status_fields.hpp"
 
 namespace kurvlux {
 
@@ -61,14 +62,12 @@ void RollingTrace::updateStatistics() {
   const auto millisecondsPerDivision = static_cast<float>((1000.0 / (count / 1000.0)) / 20.0);
   statusBar_.setStatusText(statusBarId, rateField, formatFixed(secondsPerValue, 2) + u" s/FPS",
                            statusCentred);
-  statusBar_.setStatusText(statusBarId, valuesField, formatDecimal(n) + u" Werte/s", statusCentred);
-  statusBar_.setStatusText(statusBarId, divisionField,
-                           formatFixed(millisecondsPerDivision, 2) + u" ms/DIV", statusCentred);
-  // Bytes per second the line carries at ten bits per byte; low 32 bits.
-  const std::int64_t lineCapacity = parseInteger(controls_.controlText(baudBoxId)) / 10;
+  statusBar_.setStatusText(statusBarId, valuesField, valuesPerSecondText(n), statusCentred);
+  statusBar_.setStatusText(statusBarId, divisionField, divisionTimeText(millisecondsPerDivision),
+                           statusCentred);
   statusBar_.setStatusProgress(statusBarId, loadField,
                                static_cast<std::int32_t>(static_cast<std::uint32_t>(n)), 0, 0,
-                               static_cast<std::int32_t>(static_cast<std::uint32_t>(lineCapacity)));
+                               lineCapacity(controls_));
   lastStatisticsTime_ = clock_.tickCount();
   statisticsShown_ = true;
   valuesDrawn_ = 0;

@@ -4,10 +4,19 @@ namespace kurvlux {
 
 void writeIdleStatus(StatusBar& statusBar) {
   statusBar.setStatusText(statusBarId, 0, u"0 FPS", statusCentred);
-  statusBar.setStatusText(statusBarId, 1, u"0 Werte/s", statusCentred);
+  statusBar.setStatusText(statusBarId, 1, valuesPerSecondText(0), statusCentred);
   statusBar.setStatusText(statusBarId, 2, u"0 ms/DIV", statusCentred);
   statusBar.setStatusText(statusBarId, 3, u"COM-Auslastung: ", statusNoBorder | statusRightAligned);
   statusBar.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
+}
+
+Text valuesPerSecondText(std::int64_t values) { return formatDecimal(values) + u" Werte/s"; }
+
+Text divisionTimeText(float milliseconds) { return formatFixed(milliseconds, 2) + u" ms/DIV"; }
+
+std::int32_t lineCapacity(Controls& controls) {
+  const std::int64_t bytesPerSecond = parseInteger(controls.controlText(baudBoxId)) / 10;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytesPerSecond));
 }
 
 }  // namespace kurvlux

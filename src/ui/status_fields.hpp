@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "ui/controls.hpp"
 #include "ui/status_bar.hpp"
 
 namespace kurvlux {
@@ -13,5 +14,13 @@ constexpr std::array<int, 5> statusFieldWidths{70, 100, 100, 120, 80};
 
 // Written at start and again whenever a connection ends.
 void writeIdleStatus(StatusBar& statusBar);
+
+// The texts of fields 1 and 2 as both rate displays write them.
+Text valuesPerSecondText(std::int64_t values);
+Text divisionTimeText(float milliseconds);
+
+// The load display's maximum: the bytes per second the line carries at ten
+// bits a byte, from the baud-rate box (low 32 bits of the quotient).
+std::int32_t lineCapacity(Controls& controls);
 
 }  // namespace kurvlux
