@@ -64,7 +64,7 @@ void walkTriggered(benchmark::State& run) {
 BENCHMARK(walkTriggered);
 
 // The main loop connected to a scripted port, drawing on in-memory images.
-struct LoopRig {
+struct LoopRig : fakes::PlatformFakes {
   explicit LoopRig(const char16_t* mode) {
     controls.at(modeListId).text = mode;
     store.keepShownPixels = false;
@@ -83,12 +83,6 @@ struct LoopRig {
     run.ResumeTiming();
     loop.runPass();
   }
-  fakes::RecordingControls controls;
-  fakes::ControlsAtStart defaults{controls};
-  fakes::RecordingStatusBar statusBar;
-  fakes::RecordingEventPump pump;
-  fakes::FakeClock clock;
-  fakes::FakeSerialPorts ports;
   fakes::MemoryImageStore store;
   Plotter plotter{store, statusBar, controls, clock};
   MainLoop loop{controls, statusBar, pump, clock, ports, plotter};

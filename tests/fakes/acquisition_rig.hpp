@@ -27,9 +27,9 @@ struct ControlsAtStart {
   }
 };
 
-// One mode handler on its own: the fakes it talks to and the state it works
-// on, without the loop around it.
-struct HandlerRig {
+// Everything the acquisition code talks to, as recording fakes.
+struct PlatformFakes {
+  explicit PlatformFakes(std::uint32_t startTime = 100000) : clock(startTime) {}
   RecordingControls controls;
   ControlsAtStart defaults{controls};
   RecordingStatusBar statusBar;
@@ -37,12 +37,18 @@ struct HandlerRig {
   FakeClock clock;
   FakeSerialPorts ports;
   RecordingPlotOutput plot;
+};
+
+// One mode handler on its own: the fakes it talks to and the state it works
+// on, without the loop around it.
+struct HandlerRig : PlatformFakes {
   AcquisitionPlatform platform{controls, statusBar, pump, clock, ports, plot};
   AcquisitionState state;
 };
 
-struct AcquisitionRig {
-  explicit AcquisitionRig(std::uint32_t startTime = 100000) : clock(startTime) {}
+// The main loop wired to the fakes.
+struct AcquisitionRig : PlatformFakes {
+  explicit AcquisitionRig(std::uint32_t startTime = 100000) : PlatformFakes(startTime) {}
 
   // Presses the connect toggle and runs the pass that opens the port.
   void connect() {
@@ -67,13 +73,6 @@ struct AcquisitionRig {
   }
   AcquisitionState& state() { return loop.state(); }
 
-  RecordingControls controls;
-  ControlsAtStart defaults{controls};
-  RecordingStatusBar statusBar;
-  RecordingEventPump pump;
-  FakeClock clock;
-  FakeSerialPorts ports;
-  RecordingPlotOutput plot;
   MainLoop loop{controls, statusBar, pump, clock, ports, plot};
 };
 

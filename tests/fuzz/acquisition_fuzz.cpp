@@ -18,10 +18,12 @@
 
 #include "acquisition/main_loop.hpp"
 #include "acquisition/plot_modes.hpp"
+#include "fakes/acquisition_rig.hpp"
 #include "fakes/fake_clock.hpp"
 #include "fakes/recording_controls.hpp"
 #include "fakes/recording_event_pump.hpp"
 #include "fakes/recording_status_bar.hpp"
+#include "fuzz/fuzz_input.hpp"
 
 using namespace kurvlux;
 
@@ -29,13 +31,9 @@ namespace {
 
 [[noreturn]] void fail() { std::abort(); }
 
-class Input {
+class Input : public fuzz::FuzzInput {
  public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return pos_ >= size_; }
-  std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::uint16_t half() { return static_cast<std::uint16_t>(byte() | byte() << 8); }
-  std::uint32_t word() { return static_cast<std::uint32_t>(half()) | static_cast<std::uint32_t>(half()) << 16; }
+  using FuzzInput::FuzzInput;
   Text text() {
     Text out;
     const std::size_t length = byte() % 12;
@@ -45,11 +43,6 @@ class Input {
     }
     return out;
   }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
 };
 
 // What one pass's port does: the count it reports, how much a read delivers
@@ -243,13 +236,7 @@ bool isSubsequence(const std::vector<std::int32_t>& drawn, const std::vector<std
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input in(data, size);
   fakes::RecordingControls controls;
-  controls.add(portBoxId).text = u"COM3";
-  controls.add(baudBoxId).text = u"250000";
-  controls.add(modeListId).text = u"Oszilloskop";
-  controls.add(thresholdBoxId).text = u"aus";
-  controls.add(connectToggleId);
-  controls.add(pauseToggleId);
-  controls.add(infoToggleId);
+  fakes::ControlsAtStart defaults{controls};
   fakes::RecordingStatusBar statusBar;
   fakes::RecordingEventPump pump;
   fakes::FakeClock clock(in.word());

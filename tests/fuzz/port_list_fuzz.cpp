@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/recording_controls.hpp"
+#include "fuzz/fuzz_input.hpp"
 #include "serial/port_list.hpp"
 
 using namespace kurvlux;
@@ -18,16 +19,9 @@ namespace {
 
 [[noreturn]] void fail() { std::abort(); }
 
-class Input {
+class Input : public fuzz::FuzzInput {
  public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return pos_ >= size_; }
-  std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::uint32_t word() {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(byte()) << (8 * i);
-    return v;
-  }
+  using FuzzInput::FuzzInput;
   // A length that is usually small but can exceed every buffer.
   std::size_t length() {
     const std::uint8_t b = byte();
@@ -38,11 +32,6 @@ class Input {
     for (std::size_t i = 0; i < count && !empty(); ++i) out.push_back(byte());
     return out;
   }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
 };
 
 struct RegistryValue {

@@ -10,30 +10,21 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/fuzz_input.hpp"
 #include "render/raster.hpp"
 
 using namespace kurvlux;
 
 namespace {
 
-class Input {
+class Input : public fuzz::FuzzInput {
  public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return pos_ >= size_; }
-  std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::int32_t word() {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(byte()) << (8 * i);
-    return static_cast<std::int32_t>(v);
-  }
+  using FuzzInput::FuzzInput;
   // Mostly small values near the image, so the inside cases come up often;
   // otherwise any 32-bit value.
-  std::int32_t coordinate(bool small) { return small ? static_cast<std::int8_t>(byte()) : word(); }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
+  std::int32_t coordinate(bool small) {
+    return small ? static_cast<std::int8_t>(byte()) : static_cast<std::int32_t>(word());
+  }
 };
 
 constexpr std::size_t guardSize = 48;
@@ -164,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t b = in.coordinate(small);
     const std::int32_t c = in.coordinate(small);
     const std::int32_t d = in.coordinate(small);
-    const ColourValue colour = in.word();
+    const auto colour = static_cast<ColourValue>(in.word());
     const auto bits = static_cast<std::uint32_t>(colour);
     const auto red = static_cast<std::uint8_t>(bits & 0xFF);
     const auto green = static_cast<std::uint8_t>((bits >> 8) & 0xFF);
