@@ -38,3 +38,9 @@ if(KURVLUX_FUZZ)
     target_link_libraries(${name} PRIVATE kurvlux_core)
   endforeach()
 endif()
+
+# The Linux program (GTK 3, termios, libserialport) and its in-process tests.
+# Not in the fuzzing configuration, which builds with clang and needs none of it.
+if(NOT KURVLUX_FUZZ)
+  include(cmake/linux.cmake)
+endif()

@@ -6,14 +6,14 @@ enable_language(RC)
 set(win32_system_libs comctl32 gdi32 user32 kernel32 advapi32 ole32 winmm uxtheme)
 
 file(GLOB_RECURSE win32_sources CONFIGURE_DEPENDS src/*_win32.cpp)
-list(FILTER win32_sources EXCLUDE REGEX "main_win32\\.cpp$")
+list(FILTER win32_sources EXCLUDE REGEX "/src/app/")
 add_library(kurvlux_win32 STATIC ${win32_sources})
 target_link_libraries(kurvlux_win32 PUBLIC kurvlux_core ${win32_system_libs})
 target_compile_definitions(kurvlux_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-add_executable(Kurvlux WIN32 src/acquisition/main_win32.cpp resources/kurvlux.rc)
+add_executable(Kurvlux WIN32 src/app/main_win32.cpp resources/kurvlux.rc)
 target_link_libraries(Kurvlux PRIVATE kurvlux_win32)
 target_link_options(Kurvlux PRIVATE -municode -mwindows)
 

@@ -39,4 +39,12 @@ constexpr std::array<PlotMode, 8> plotModes{{
 
 constexpr std::size_t oscilloscopeMode = 0;
 
+// The items of the mode list, in table order; the window fills its mode list
+// from these, so the names stay in this one table.
+constexpr std::array<const char16_t*, plotModes.size()> plotModeNames = [] {
+  std::array<const char16_t*, plotModes.size()> names{};
+  for (std::size_t i = 0; i < plotModes.size(); ++i) names[i] = plotModes[i].name;
+  return names;
+}();
+
 }  // namespace kurvlux

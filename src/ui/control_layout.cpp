@@ -1,8 +1,6 @@
 // The control table and the start contents of the combo boxes.
 #include "ui/control_layout.hpp"
 
-#include "acquisition/plot_modes.hpp"
-
 namespace kurvlux {
 
 const char16_t* const connectCaption = u"Verbinden";
@@ -31,13 +29,13 @@ const std::array<ControlLayout, 7> controlLayouts{{
      controlHeight, u"Info", u"Informationen"},
 }};
 
-void fillControlContents(Controls& controls) {
+void fillControlContents(Controls& controls, ModeNames modeNames) {
   constexpr int atEnd = -1;
   for (const std::int32_t rate : baudRates) controls.addControlItem(baudBoxId, atEnd, formatDecimal(rate));
   controls.setControlText(baudBoxId, defaultBaudText);
 
-  for (const PlotMode& mode : plotModes) controls.addControlItem(modeListId, atEnd, mode.name);
-  controls.setControlText(modeListId, plotModes[oscilloscopeMode].name);
+  for (const char16_t* name : modeNames) controls.addControlItem(modeListId, atEnd, name);
+  if (!modeNames.empty()) controls.setControlText(modeListId, modeNames.front());
 
   controls.addControlItem(thresholdBoxId, atEnd, thresholdOffText);
   for (int level = 0; level <= 255; ++level) controls.addControlItem(thresholdBoxId, atEnd, formatDecimal(level));

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "text/convert.hpp"
 #include "ui/controls.hpp"
@@ -44,9 +45,12 @@ constexpr std::array<std::int32_t, 24> baudRates{
 extern const char16_t* const defaultBaudText;
 extern const char16_t* const thresholdOffText;
 
+// The mode list's items; the first is selected at start.
+using ModeNames = std::span<const char16_t* const>;
+
 // Fills the baud, mode and threshold boxes, sets their start texts and the
 // tooltips of all seven controls. The port box is filled later by the port
 // discovery.
-void fillControlContents(Controls& controls);
+void fillControlContents(Controls& controls, ModeNames modeNames);
 
 }  // namespace kurvlux

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "ui/control_layout.hpp"
 #include "ui/info_message.hpp"
 #include "ui/input_controls_win32.hpp"
 #include "ui/status_fields.hpp"
@@ -20,7 +19,7 @@ constexpr int mainClientHeight = 279;
 
 }  // namespace
 
-UserInterface::UserInterface() {
+UserInterface::UserInterface(ModeNames modeNames) {
   heap_ = HeapCreate(0, 4096, 0);
   INITCOMMONCONTROLSEX classes{};
   classes.dwSize = sizeof(classes);
@@ -52,7 +51,7 @@ UserInterface::UserInterface() {
       if (const HWND control = controls_.controlHandle(layout.id)) SetParent(control, bar);
     }
   }
-  fillControlContents(controls_);
+  fillControlContents(controls_, modeNames);
 }
 
 UserInterface::~UserInterface() {

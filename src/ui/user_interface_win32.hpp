@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "ui/control_layout.hpp"
 #include "ui/control_table_win32.hpp"
 #include "ui/event_pump_win32.hpp"
 #include "ui/main_window_win32.hpp"
@@ -17,7 +18,7 @@ class UserInterface {
  public:
   // Runs the whole set-up; results of the single steps are not checked, an
   // object that could not be created simply has no identifier.
-  UserInterface();
+  explicit UserInterface(ModeNames modeNames);
   UserInterface(const UserInterface&) = delete;
   UserInterface& operator=(const UserInterface&) = delete;
   ~UserInterface();

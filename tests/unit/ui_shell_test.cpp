@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "acquisition/plot_modes.hpp"
 #include "fakes/recording_controls.hpp"
 #include "fakes/recording_status_bar.hpp"
 #include "ui/control_layout.hpp"
@@ -46,7 +47,7 @@ TEST(ControlLayout, ControlsSitSideBySideRightOfTheStatusFields) {
 TEST(ControlContents, FillsBoxesSetsStartTextsAndTooltipsInOrder) {
   fakes::RecordingControls controls;
   for (const ControlLayout& layout : controlLayouts) controls.add(layout.id);
-  fillControlContents(controls);
+  fillControlContents(controls, plotModeNames);
 
   const auto& bauds = controls.at(baudBoxId).items;
   ASSERT_EQ(bauds.size(), 24u);

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/plot_modes.hpp"
 #include "text/wide_text_win32.hpp"
 #include "ui/control_layout.hpp"
 #include "ui/info_message.hpp"
@@ -38,7 +39,7 @@ RECT rectInParent(HWND window) {
 
 class UiShell : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ui = new UserInterface(); }
+  static void SetUpTestSuite() { ui = new UserInterface(plotModeNames); }
   static void TearDownTestSuite() {
     delete ui;
     ui = nullptr;

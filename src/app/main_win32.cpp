@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "acquisition/main_loop.hpp"
+#include "acquisition/plot_modes.hpp"
 #include "render/image_store_win32.hpp"
 #include "render/plotter.hpp"
 #include "serial/port_discovery_win32.hpp"
@@ -16,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The port table exists before the window, so that nothing the window does
   // can find it missing; it closes a port left open when it goes.
   Win32SerialPorts ports;
-  UserInterface ui;
+  UserInterface ui(plotModeNames);
   fillPortBox(ui.controls(), discoverPorts());
 
   Win32ImageStore images(ui.controls());

@@ -1,0 +1,29 @@
+# Linux half of the build: the native program `kurvlux` over the portable core,
+# its platform layer (GTK 3 window, termios ports, libserialport listing,
+# POSIX clock) and the tests of that layer.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
+pkg_check_modules(SERIALPORT REQUIRED IMPORTED_TARGET libserialport)
+
+file(GLOB_RECURSE linux_sources CONFIGURE_DEPENDS src/*_gtk.cpp src/*_posix.cpp src/*_libserialport.cpp)
+list(FILTER linux_sources EXCLUDE REGEX "/src/app/")
+add_library(kurvlux_linux STATIC ${linux_sources})
+target_link_libraries(kurvlux_linux PUBLIC kurvlux_core PkgConfig::GTK3 PkgConfig::SERIALPORT)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
+  add_executable(kurvlux src/app/main_gtk.cpp)
+  target_link_libraries(kurvlux PRIVATE kurvlux_linux)
+  include(GNUInstallDirs)
+  install(TARGETS kurvlux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES resources/kurvlux.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES resources/kurvlux.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
+endif()
+
+# The Linux layer against the real platform: GTK under Xvfb, termios on the
+# board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
+file(GLOB linux_test_sources CONFIGURE_DEPENDS tests/linux/*.cpp)
+if(linux_test_sources)
+  add_executable(linux_tests ${linux_test_sources} tests/fakes/memory_image_store.cpp)
+  target_include_directories(linux_tests PRIVATE tests)
+  target_link_libraries(linux_tests PRIVATE kurvlux_linux GTest::gtest GTest::gtest_main)
+endif()
