@@ -10,6 +10,8 @@ namespace kurvlux {
 // The event fetch returns this when the user asked to close the window.
 constexpr int closeEvent = 16;
 
+enum class MessageFont { proportional, fixedWidth };
+
 class EventPump {
  public:
   virtual ~EventPump() = default;
@@ -18,8 +20,9 @@ class EventPump {
   virtual int fetchEvent() = 0;
   // Sleeps about n milliseconds with a 1 ms timer resolution.
   virtual void pauseMilliseconds(int milliseconds) = 0;
-  // A modal box with an OK button, owned by the program's window.
-  virtual void showMessage(TextView title, TextView text) = 0;
+  // A modal box with an OK button, owned by the program's window. A platform
+  // that can choose the box's font sets program code in a fixed-width one.
+  virtual void showMessage(TextView title, TextView text, MessageFont font) = 0;
 };
 
 }  // namespace kurvlux

@@ -65,7 +65,7 @@ void Win32EventPump::pauseMilliseconds(int milliseconds) {
   timeEndPeriod(1);
 }
 
-void Win32EventPump::showMessage(TextView title, TextView text) {
+void Win32EventPump::showMessage(TextView title, TextView text, MessageFont) {
   ChangedWindows changed;
   changed.foreground = GetForegroundWindow();
   DWORD process = 0;

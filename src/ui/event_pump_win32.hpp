@@ -19,7 +19,8 @@ class Win32EventPump final : public EventPump, public Clock {
   // window message and returns its number, 0 when none was pending.
   int fetchEvent() override;
   void pauseMilliseconds(int milliseconds) override;
-  void showMessage(TextView title, TextView text) override;
+  // A Windows message box has one font for every text.
+  void showMessage(TextView title, TextView text, MessageFont font) override;
   std::uint32_t tickCount() override;
 
   // The event last returned by fetchEvent (for a message: its parameters as

@@ -85,8 +85,9 @@ void runInfoSequence(Controls& controls, EventPump& pump) {
   if (controls.controlState(infoToggleId) != 1) return;
   // The button pops out before the first box opens, so it never looks stuck.
   controls.setControlState(infoToggleId, 0);
-  pump.showMessage(windowTitle, infoText());
-  pump.showMessage(windowTitle, sketchText());
+  pump.showMessage(windowTitle, infoText(), MessageFont::proportional);
+  // Code reads best with its indentation kept in columns.
+  pump.showMessage(windowTitle, sketchText(), MessageFont::fixedWidth);
 }
 
 }  // namespace kurvlux

@@ -13,6 +13,7 @@ namespace kurvlux::fakes {
 struct ShownMessage {
   Text title;
   Text text;
+  MessageFont font = MessageFont::proportional;
 };
 
 class RecordingEventPump final : public EventPump {
@@ -25,8 +26,8 @@ class RecordingEventPump final : public EventPump {
     return event;
   }
   void pauseMilliseconds(int milliseconds) override { pauses.push_back(milliseconds); }
-  void showMessage(TextView title, TextView text) override {
-    messages.push_back(ShownMessage{Text(title), Text(text)});
+  void showMessage(TextView title, TextView text, MessageFont font) override {
+    messages.push_back(ShownMessage{Text(title), Text(text), font});
     if (whileMessageOpen) whileMessageOpen();
   }
 

@@ -45,6 +45,8 @@ TEST(InfoSequence, ReleasesTheButtonBeforeTheFirstBox) {
   EXPECT_EQ(pump.messages[1].title, u"Kurvlux v1.0 [Vevi Version]");
   EXPECT_EQ(pump.messages[0].text, infoText());
   EXPECT_EQ(pump.messages[1].text, sketchText());
+  EXPECT_EQ(pump.messages[0].font, MessageFont::proportional);
+  EXPECT_EQ(pump.messages[1].font, MessageFont::fixedWidth);
   EXPECT_EQ(buttonWhileOpen, (std::vector<std::intptr_t>{0, 0}));
 }
 

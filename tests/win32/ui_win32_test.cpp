@@ -543,7 +543,7 @@ TEST_F(UiShell, MessageBoxDisablesTheOtherWindowsWhileOpen) {
       PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
   });
-  ui->eventPump().showMessage(windowTitle, u"Hallo");
+  ui->eventPump().showMessage(windowTitle, u"Hallo", MessageFont::proportional);
   closer.join();
   ASSERT_TRUE(boxFound);
   EXPECT_TRUE(otherDisabledWhileOpen);
