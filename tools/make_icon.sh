@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the program icon (a blue sine over a grey grid on white) in 48, 32 and
-# 16 pixels and writes resources/kurvlux.ico. Run it only to change the icon.
+# 16 pixels and writes resources/kurvlux.ico (and the 48-pixel PNG for Linux).
+# Run it only to change the icon.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
@@ -14,3 +15,5 @@ for s in 48 32 16; do
     -stroke '#404040' -strokewidth 1 -draw "rectangle 0,0 $((s-1)),$((s-1))" "$tmp/$s.png"
 done
 convert "$tmp/48.png" "$tmp/32.png" "$tmp/16.png" resources/kurvlux.ico
+# The Linux desktop entry takes the 48-pixel image.
+cp "$tmp/48.png" resources/kurvlux.png

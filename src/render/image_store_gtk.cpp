@@ -1,0 +1,154 @@
+// The pixels stay in the layout of a Windows DIB, so the portable raster
+// draws the same bytes on both platforms; only showing converts them.
+#include "render/image_store_gtk.hpp"
+
+namespace kurvlux {
+
+namespace {
+
+constexpr int maximumSide = 0x7FFF;
+
+// 24-bit bottom-up blue-green-red rows into cairo's top-down 32-bit pixels.
+void convertPicture(const std::uint8_t* pixels, std::int32_t rowLength, int width, int height,
+                    cairo_surface_t* picture) {
+  cairo_surface_flush(picture);
+  unsigned char* data = cairo_image_surface_get_data(picture);
+  const int stride = cairo_image_surface_get_stride(picture);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* source = pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength);
+    auto* target = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride));
+    for (int x = 0; x < width; ++x, source += 3) {
+      target[x] = (std::uint32_t{source[2]} << 16) | (std::uint32_t{source[1]} << 8) | source[0];
+    }
+  }
+  cairo_surface_mark_dirty(picture);
+}
+
+}  // namespace
+
+ImageStoreGtk::ImageStoreGtk(ControlTableGtk& controls) : controls_(controls) {}
+
+ImageStoreGtk::~ImageStoreGtk() {
+  for (const auto& control : imageControls_) {
+    if (control->picture) cairo_surface_destroy(control->picture);
+  }
+}
+
+ImageStoreGtk::Image* ImageStoreGtk::find(int number) {
+  auto it = images_.find(number);
+  return it == images_.end() ? nullptr : &it->second;
+}
+
+int ImageStoreGtk::numberOfHandle(std::uintptr_t handle) const {
+  for (const auto& [number, image] : images_) {
+    if (image.handle == handle) return number;
+  }
+  return -1;
+}
+
+std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
+  if (number < 0 || width <= 0 || height <= 0 || width > maximumSide || height > maximumSide) return 0;
+  // The open image keeps its memory: the view handed out must stay valid.
+  if (number == open_) return 0;
+  Image image;
+  image.handle = nextHandle_++;
+  image.width = width;
+  image.height = height;
+  image.rowLength = ((3 * width + 3) / 4) * 4;
+  image.pixels.assign(static_cast<std::size_t>(image.rowLength) * static_cast<std::size_t>(height), 0);
+  images_[number] = std::move(image);
+  return images_[number].handle;
+}
+
+PixelView ImageStoreGtk::startDrawing(int number) {
+  Image* image = find(number);
+  if (!image) return PixelView{};
+  open_ = number;
+  return PixelView{image->pixels.data(), image->rowLength, image->width, image->height};
+}
+
+void ImageStoreGtk::stopDrawing() { open_ = -1; }
+
+std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
+  const Image* from = find(source);
+  if (!from || target < 0 || target == open_) return 0;
+  if (source == target) return from->handle;
+  Image* to = find(target);
+  if (to && to->width == from->width && to->height == from->height) {
+    // Same size: the copy reuses the target's memory and keeps its handle.
+    std::copy(from->pixels.begin(), from->pixels.end(), to->pixels.begin());
+    return to->handle;
+  }
+  Image copy = *from;
+  copy.handle = nextHandle_++;
+  images_[target] = std::move(copy);
+  return images_[target].handle;
+}
+
+std::uintptr_t ImageStoreGtk::imageHandle(int number) {
+  const Image* image = find(number);
+  return image ? image->handle : 0;
+}
+
+ImageStoreGtk::ImageControl* ImageStoreGtk::controlOf(GtkWidget* area) {
+  return static_cast<ImageControl*>(g_object_get_data(G_OBJECT(area), "kurvlux-image-control"));
+}
+
+std::intptr_t ImageStoreGtk::controlState(GtkWidget* area) {
+  const ImageControl* control = controlOf(area);
+  return control ? static_cast<std::intptr_t>(control->bitmap) : 0;
+}
+
+void ImageStoreGtk::controlSetState(GtkWidget* area, std::intptr_t value) {
+  if (ImageControl* control = controlOf(area)) control->store->show(*control, static_cast<std::uintptr_t>(value));
+}
+
+gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
+  const auto* control = static_cast<const ImageControl*>(data);
+  if (control->picture) {
+    cairo_set_source_surface(cairo, control->picture, 0, 0);
+    cairo_paint(cairo);
+  }
+  return TRUE;
+}
+
+void ImageStoreGtk::createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) {
+  static const ControlKindGtk imageControlKind{controlState, controlSetState, nullptr, nullptr, nullptr};
+  if (!controls_.container()) return;
+  auto record = std::make_unique<ImageControl>();
+  record->store = this;
+  record->area = gtk_drawing_area_new();
+  gtk_widget_set_name(record->area, "canvas");
+  gtk_widget_set_size_request(record->area, width, height);
+  g_object_set_data(G_OBJECT(record->area), "kurvlux-image-control", record.get());
+  g_signal_connect(record->area, "draw", G_CALLBACK(onDraw), record.get());
+  gtk_fixed_put(controls_.container(), record->area, x, y);
+  gtk_widget_show(record->area);
+  controls_.registerControl(control, record->area, imageControlKind);
+  show(*record, bitmap);
+  imageControls_.push_back(std::move(record));
+}
+
+void ImageStoreGtk::showImage(int control, int number) {
+  GtkWidget* area = controls_.controlWidget(control);
+  ImageControl* record = area ? controlOf(area) : nullptr;
+  if (record) show(*record, imageHandle(number));
+}
+
+void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
+  control.bitmap = bitmap;
+  const int number = bitmap ? numberOfHandle(bitmap) : -1;
+  if (number < 0) return;
+  const Image& image = images_.at(number);
+  // The control takes the image's size, as a picture control does.
+  if (!control.picture || cairo_image_surface_get_width(control.picture) != image.width ||
+      cairo_image_surface_get_height(control.picture) != image.height) {
+    if (control.picture) cairo_surface_destroy(control.picture);
+    control.picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
+    gtk_widget_set_size_request(control.area, image.width, image.height);
+  }
+  convertPicture(image.pixels.data(), image.rowLength, image.width, image.height, control.picture);
+  gtk_widget_queue_draw(control.area);
+}
+
+}  // namespace kurvlux

@@ -1,0 +1,47 @@
+// A small style sheet, scoped to the main window: the info boxes keep the
+// theme as it is.
+#include "ui/compact_style_gtk.hpp"
+
+#include <gtk/gtk.h>
+
+namespace kurvlux {
+
+namespace {
+
+constexpr const char* compactStyle = R"css(
+#kurvlux #statusbar { font-size: 8pt; }
+#kurvlux #statusbar button,
+#kurvlux #statusbar entry,
+#kurvlux #statusbar combobox button {
+  min-height: 0;
+  min-width: 0;
+  padding: 0 2px;
+  margin: 0;
+}
+#kurvlux #statusbar combobox arrow { min-width: 10px; min-height: 10px; }
+#kurvlux #statusbar frame > border { border-color: #a0a0a0; }
+#kurvlux #statusbar label { padding: 0 2px; }
+#kurvlux #statusbar progressbar trough,
+#kurvlux #statusbar progressbar progress {
+  min-height: 0;
+  min-width: 0;
+  border-radius: 0;
+}
+#kurvlux #statusbar progressbar trough { background: transparent; border: none; }
+#kurvlux #statusbar progressbar progress { border: none; }
+)css";
+
+}  // namespace
+
+void applyCompactStyle() {
+  static bool applied = false;
+  if (applied) return;
+  GtkCssProvider* provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(provider, compactStyle, -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(provider);
+  applied = true;
+}
+
+}  // namespace kurvlux

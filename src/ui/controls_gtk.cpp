@@ -1,0 +1,190 @@
+// Combo boxes and toggle buttons on GTK. As on Windows the program polls
+// them and connects to none of their signals.
+#include "ui/controls_gtk.hpp"
+
+#include "text/utf8_text.hpp"
+
+namespace kurvlux {
+
+void ControlTableGtk::registerControl(int id, GtkWidget* widget, const ControlKindGtk& kind) {
+  if (id < 0) return;
+  if (static_cast<std::size_t>(id) >= records_.size()) records_.resize(static_cast<std::size_t>(id) + 1);
+  records_[static_cast<std::size_t>(id)] = Record{widget, &kind};
+}
+
+const ControlTableGtk::Record* ControlTableGtk::find(int id) const {
+  if (id < 0 || static_cast<std::size_t>(id) >= records_.size()) return nullptr;
+  const Record& record = records_[static_cast<std::size_t>(id)];
+  return record.widget != nullptr && record.kind != nullptr ? &record : nullptr;
+}
+
+GtkWidget* ControlTableGtk::controlWidget(int id) const {
+  const Record* record = find(id);
+  return record ? record->widget : nullptr;
+}
+
+std::intptr_t ControlTableGtk::controlState(int id) {
+  const Record* record = find(id);
+  return record && record->kind->state ? record->kind->state(record->widget) : 0;
+}
+
+void ControlTableGtk::setControlState(int id, std::intptr_t value) {
+  const Record* record = find(id);
+  if (record && record->kind->setState) record->kind->setState(record->widget, value);
+}
+
+Text ControlTableGtk::controlText(int id) {
+  const Record* record = find(id);
+  return record && record->kind->text ? record->kind->text(record->widget) : Text();
+}
+
+void ControlTableGtk::setControlText(int id, TextView text) {
+  const Record* record = find(id);
+  if (record && record->kind->setText) record->kind->setText(record->widget, text);
+}
+
+void ControlTableGtk::disableControl(int id, int flag) {
+  // GTK ignores a sensitivity that does not change, so the loop may say it
+  // every pass.
+  if (const Record* record = find(id)) gtk_widget_set_sensitive(record->widget, flag == 0);
+}
+
+void ControlTableGtk::addControlItem(int id, int position, TextView text) {
+  const Record* record = find(id);
+  if (record && record->kind->addItem) record->kind->addItem(record->widget, position, text);
+}
+
+void ControlTableGtk::setControlTooltip(int id, TextView text) {
+  const Record* record = find(id);
+  if (!record) return;
+  const std::string tip = utf8FromText(text);
+  gtk_widget_set_tooltip_text(record->widget, tip.c_str());
+  // The entry covers most of an editable box; the tip shows over it too.
+  if (GtkWidget* focus = focusWidget(record->widget); focus != record->widget) {
+    gtk_widget_set_tooltip_text(focus, tip.c_str());
+  }
+}
+
+GtkWidget* focusWidget(GtkWidget* control) {
+  if (GTK_IS_COMBO_BOX(control) && gtk_combo_box_get_has_entry(GTK_COMBO_BOX(control))) {
+    return gtk_bin_get_child(GTK_BIN(control));
+  }
+  return control;
+}
+
+namespace {
+
+GtkComboBoxText* asCombo(GtkWidget* control) { return GTK_COMBO_BOX_TEXT(control); }
+
+std::intptr_t comboState(GtkWidget* combo) { return gtk_combo_box_get_active(GTK_COMBO_BOX(combo)); }
+
+void comboSetState(GtkWidget* combo, std::intptr_t value) {
+  gtk_combo_box_set_active(GTK_COMBO_BOX(combo), static_cast<gint>(value));
+}
+
+void comboAddItem(GtkWidget* combo, int position, TextView text) {
+  gtk_combo_box_text_insert(asCombo(combo), position, nullptr, utf8FromText(text).c_str());
+}
+
+Text entryText(GtkWidget* combo) {
+  return textFromUtf8(gtk_entry_get_text(GTK_ENTRY(gtk_bin_get_child(GTK_BIN(combo)))));
+}
+
+// Fills the entry and leaves the list's selection alone.
+void entrySetText(GtkWidget* combo, TextView text) {
+  GtkEntry* entry = GTK_ENTRY(gtk_bin_get_child(GTK_BIN(combo)));
+  const std::string utf8 = utf8FromText(text);
+  if (utf8 != gtk_entry_get_text(entry)) gtk_entry_set_text(entry, utf8.c_str());
+}
+
+Text listText(GtkWidget* combo) {
+  gchar* active = gtk_combo_box_text_get_active_text(asCombo(combo));
+  Text text = active ? textFromUtf8(active) : Text();
+  g_free(active);
+  return text;
+}
+
+// Picks the item with that text, ignoring letter case; an empty text clears
+// the selection and an unknown one leaves it alone.
+void listSetText(GtkWidget* combo, TextView text) {
+  text = untilNul(text);
+  if (text.empty()) {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(combo), -1);
+    return;
+  }
+  const Text wanted = lowerText(text);
+  GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
+  GtkTreeIter item;
+  int index = 0;
+  for (gboolean more = gtk_tree_model_get_iter_first(model, &item); more;
+       more = gtk_tree_model_iter_next(model, &item), ++index) {
+    gchar* itemText = nullptr;
+    gtk_tree_model_get(model, &item, 0, &itemText, -1);
+    const bool matches = itemText && lowerText(textFromUtf8(itemText)) == wanted;
+    g_free(itemText);
+    if (matches) {
+      gtk_combo_box_set_active(GTK_COMBO_BOX(combo), index);
+      return;
+    }
+  }
+}
+
+std::intptr_t toggleState(GtkWidget* button) {
+  return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)) ? 1 : 0;
+}
+
+void toggleSetState(GtkWidget* button, std::intptr_t value) {
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(button), value != 0);
+}
+
+Text buttonCaption(GtkWidget* button) {
+  const gchar* label = gtk_button_get_label(GTK_BUTTON(button));
+  return label ? textFromUtf8(label) : Text();
+}
+
+// The loop writes the connect caption every pass; GTK would rebuild the
+// label each time, so only a real change reaches it.
+void buttonSetCaption(GtkWidget* button, TextView text) {
+  const std::string utf8 = utf8FromText(text);
+  const gchar* label = gtk_button_get_label(GTK_BUTTON(button));
+  if (label == nullptr || utf8 != label) gtk_button_set_label(GTK_BUTTON(button), utf8.c_str());
+}
+
+const ControlKindGtk editableComboKind{comboState, comboSetState, entryText, entrySetText, comboAddItem};
+const ControlKindGtk listComboKind{comboState, comboSetState, listText, listSetText, comboAddItem};
+const ControlKindGtk toggleKind{toggleState, toggleSetState, buttonCaption, buttonSetCaption, nullptr};
+
+void place(ControlTableGtk& controls, GtkWidget* widget, int x, int y, int width, int height) {
+  gtk_widget_set_size_request(widget, width, height);
+  if (controls.container()) gtk_fixed_put(controls.container(), widget, x, y);
+  gtk_widget_show_all(widget);
+}
+
+}  // namespace
+
+GtkWidget* createComboBox(ControlTableGtk& controls, int id, int x, int y, int width, int height, int flags) {
+  constexpr int dropDownBits = 0x3;
+  constexpr int dropDownWithEntry = 0x2;
+  const bool editable = (flags & dropDownBits) == dropDownWithEntry;
+  GtkWidget* combo = editable ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
+  gtk_widget_set_name(combo, ("control" + std::to_string(id)).c_str());
+  if (editable) {
+    // Without this the entry asks for room for twenty characters.
+    GtkEntry* entry = GTK_ENTRY(gtk_bin_get_child(GTK_BIN(combo)));
+    gtk_entry_set_width_chars(entry, 1);
+  }
+  place(controls, combo, x, y, width, height);
+  controls.registerControl(id, combo, editable ? editableComboKind : listComboKind);
+  return combo;
+}
+
+GtkWidget* createButton(ControlTableGtk& controls, int id, int x, int y, int width, int height,
+                        TextView caption) {
+  GtkWidget* button = gtk_toggle_button_new_with_label(utf8FromText(caption).c_str());
+  gtk_widget_set_name(button, ("control" + std::to_string(id)).c_str());
+  place(controls, button, x, y, width, height);
+  controls.registerControl(id, button, toggleKind);
+  return button;
+}
+
+}  // namespace kurvlux

@@ -1,0 +1,52 @@
+// One GTK iteration per pass keeps the window alive while the loop polls;
+// gtk_dialog_run's own loop serves the window while an info box is open.
+#include "ui/event_pump_gtk.hpp"
+
+#include "text/utf8_text.hpp"
+#include "ui/pacing_posix.hpp"
+
+namespace kurvlux {
+
+int EventPumpGtk::fetchEvent() {
+  if (auto event = window_.events().take()) return event->number;
+  g_main_context_iteration(nullptr, FALSE);
+  if (auto event = window_.events().take()) return event->number;
+  return 0;
+}
+
+void EventPumpGtk::pauseMilliseconds(int milliseconds) { sleepMilliseconds(milliseconds); }
+
+namespace {
+
+// GTK breaks lines at "\n"; the carriage returns of the texts would show as
+// boxes.
+std::string withoutCarriageReturns(TextView text) {
+  std::string utf8 = utf8FromText(text);
+  std::erase(utf8, '\r');
+  return utf8;
+}
+
+}  // namespace
+
+void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) {
+  GtkWidget* dialog = gtk_dialog_new_with_buttons(utf8FromText(title).c_str(), window_.window(),
+                                                  static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                                                  "OK", GTK_RESPONSE_OK, nullptr);
+  if (!dialog) return;
+  gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
+  GtkWidget* label = gtk_label_new(withoutCarriageReturns(text).c_str());
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  gtk_label_set_selectable(GTK_LABEL(label), FALSE);
+  if (font == MessageFont::fixedWidth) {
+    gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
+  }
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  gtk_container_set_border_width(GTK_CONTAINER(content), 12);
+  gtk_box_pack_start(GTK_BOX(content), label, TRUE, TRUE, 0);
+  gtk_widget_show_all(dialog);
+  gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+}
+
+}  // namespace kurvlux

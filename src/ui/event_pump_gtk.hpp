@@ -1,0 +1,25 @@
+// The event fetch of the main loop, the paced sleep and the message box on
+// GTK: one non-waiting main-context iteration per fetch.
+#pragma once
+
+#include "ui/event_pump.hpp"
+#include "ui/main_window_gtk.hpp"
+
+namespace kurvlux {
+
+class EventPumpGtk final : public EventPump {
+ public:
+  explicit EventPumpGtk(MainWindowGtk& window) : window_(window) {}
+
+  // A recorded event if one waits; otherwise one iteration of GTK's main
+  // context without waiting, then the event it recorded, or 0.
+  int fetchEvent() override;
+  void pauseMilliseconds(int milliseconds) override;
+  // Modal and blocking: returns when the user has pressed OK or closed it.
+  void showMessage(TextView title, TextView text, MessageFont font) override;
+
+ private:
+  MainWindowGtk& window_;
+};
+
+}  // namespace kurvlux

@@ -1,0 +1,48 @@
+// The main window on GTK: a fixed layout of the client size, the close
+// button turned into the close event, and Tab / Shift+Tab moving the focus
+// through the controls from left to right.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <vector>
+
+#include "text/convert.hpp"
+#include "ui/event_queue.hpp"
+
+namespace kurvlux {
+
+class MainWindowGtk {
+ public:
+  MainWindowGtk() = default;
+  MainWindowGtk(const MainWindowGtk&) = delete;
+  MainWindowGtk& operator=(const MainWindowGtk&) = delete;
+  ~MainWindowGtk();
+
+  // Opens the window, centred, not resizable, with a client area of exactly
+  // that size, and shows it at once. False when GTK could not make it.
+  bool open(int id, TextView title, int clientWidth, int clientHeight);
+  GtkWindow* window() const { return window_; }
+  GtkFixed* layout() const { return layout_; }
+
+  // The controls that Tab cycles through, in their order; each is skipped
+  // while it is disabled or hidden.
+  void setFocusOrder(std::vector<GtkWidget*> controls) { focusOrder_ = std::move(controls); }
+  // Moves the focus as Tab (forward) or Shift+Tab would.
+  void cycleFocus(bool forward);
+
+  // Close requests recorded while GTK dispatched; the event pump takes them.
+  EventQueue& events() { return events_; }
+
+ private:
+  static gboolean onDelete(GtkWidget* window, GdkEvent* event, gpointer self);
+  static gboolean onKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self);
+
+  int id_ = -1;
+  GtkWindow* window_ = nullptr;
+  GtkFixed* layout_ = nullptr;
+  std::vector<GtkWidget*> focusOrder_;
+  EventQueue events_;
+};
+
+}  // namespace kurvlux
