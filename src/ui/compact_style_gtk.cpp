@@ -19,6 +19,8 @@ constexpr const char* compactStyle = R"css(
   margin: 0;
 }
 #kurvlux #statusbar combobox arrow { min-width: 10px; min-height: 10px; }
+#kurvlux #statusbar combobox button.combo { padding-top: 0; padding-bottom: 0; }
+#kurvlux #statusbar combobox cellview { margin: -1px 0; }
 #kurvlux #statusbar frame > border { border-color: #a0a0a0; }
 #kurvlux #statusbar label { padding: 0 2px; }
 #kurvlux #statusbar progressbar trough,

@@ -40,6 +40,12 @@ void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) 
   gtk_label_set_selectable(GTK_LABEL(label), FALSE);
   if (font == MessageFont::fixedWidth) {
     gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
+  } else {
+    // Long paragraphs wrap, as in a Windows message box; the rule of hyphens
+    // sets the width.
+    constexpr int widestLine = 90;
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), widestLine);
   }
   GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
   gtk_container_set_border_width(GTK_CONTAINER(content), 12);

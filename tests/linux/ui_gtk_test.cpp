@@ -1,0 +1,318 @@
+// The GTK layer against a real display (Xvfb): geometry, control kinds,
+// status fields, the pictures the canvas control paints, the close event,
+// the info boxes and Tab.
+#include <gtest/gtest.h>
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <vector>
+
+#include "acquisition/plot_modes.hpp"
+#include "render/image_store_gtk.hpp"
+#include "render/raster.hpp"
+#include "text/utf8_text.hpp"
+#include "ui/info_message.hpp"
+#include "ui/status_fields.hpp"
+#include "ui/user_interface_gtk.hpp"
+
+namespace kurvlux {
+namespace {
+
+// Lets GTK lay out and paint until nothing is left to do.
+void settle() {
+  for (int round = 0; round < 20; ++round) {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    g_usleep(2000);
+  }
+}
+
+GtkAllocation allocationIn(GtkWidget* widget, GtkWidget* ancestor) {
+  GtkAllocation box{};
+  gtk_widget_get_allocation(widget, &box);
+  int x = 0, y = 0;
+  gtk_widget_translate_coordinates(widget, ancestor, 0, 0, &x, &y);
+  return GtkAllocation{x, y, box.width, box.height};
+}
+
+class GtkShell : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "needs a display";
+    ui = new UserInterfaceGtk(plotModeNames);
+    settle();
+  }
+  static void TearDownTestSuite() {
+    delete ui;
+    ui = nullptr;
+  }
+  static GtkWidget* bar() { return GTK_WIDGET(ui->statusBars().statusBarHandle(statusBarId)); }
+  static UserInterfaceGtk* ui;
+};
+
+UserInterfaceGtk* GtkShell::ui = nullptr;
+
+TEST_F(GtkShell, WindowAndControlsHaveTheWindowsGeometry) {
+  GtkWindow* window = ui->mainWindow().window();
+  EXPECT_STREQ(gtk_window_get_title(window), "Kurvlux v1.0 [Vevi Version]");
+  EXPECT_FALSE(gtk_window_get_resizable(window));
+  const GtkAllocation client = allocationIn(GTK_WIDGET(ui->mainWindow().layout()), GTK_WIDGET(window));
+  EXPECT_EQ(client.width, 1000);
+  EXPECT_EQ(client.height, 279);
+  ASSERT_NE(bar(), nullptr);
+  const GtkAllocation strip = allocationIn(bar(), GTK_WIDGET(ui->mainWindow().layout()));
+  EXPECT_EQ(strip.x, 0);
+  EXPECT_EQ(strip.width, 1000);
+  EXPECT_EQ(strip.y + strip.height, 279);
+
+  for (const ControlLayout& layout : controlLayouts) {
+    SCOPED_TRACE(layout.id);
+    GtkWidget* control = ui->controls().controlWidget(layout.id);
+    ASSERT_NE(control, nullptr);
+    const GtkAllocation box = allocationIn(control, bar());
+    EXPECT_EQ(box.x, layout.x);
+    EXPECT_EQ(box.y, 3);
+    EXPECT_EQ(box.width, layout.width);
+    EXPECT_EQ(box.height, 18) << "the theme's minimum height leaks through the style sheet";
+    EXPECT_TRUE(gtk_widget_is_sensitive(control));
+  }
+  // Each field's frame starts at the right edge of the one before.
+  int left = 0;
+  for (std::size_t i = 0; i < statusFieldWidths.size(); ++i) {
+    const StatusBarGtk::Field* field = ui->statusBars().field(statusBarId, static_cast<int>(i));
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(allocationIn(field->frame, bar()).x, left);
+    left += statusFieldWidths[i];
+  }
+  EXPECT_EQ(left, 470);
+}
+
+TEST_F(GtkShell, ControlKindsAnswerAsOnWindows) {
+  ControlTableGtk& controls = ui->controls();
+  struct Expect {
+    int id;
+    int items;
+    const char16_t* text;
+    std::intptr_t state;
+  };
+  for (const Expect& e : {Expect{baudBoxId, 24, u"250000", -1}, Expect{modeListId, 8, u"Oszilloskop", 0},
+                          Expect{thresholdBoxId, 257, u"aus", -1}, Expect{portBoxId, 0, u"", -1},
+                          Expect{connectToggleId, -1, u"Verbinden", 0}, Expect{infoToggleId, -1, u"Info", 0}}) {
+    SCOPED_TRACE(e.id);
+    GtkWidget* control = controls.controlWidget(e.id);
+    if (e.items >= 0) {
+      EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(control)), nullptr), e.items);
+    }
+    EXPECT_EQ(controls.controlText(e.id), Text(e.text));
+    EXPECT_EQ(controls.controlState(e.id), e.state);
+  }
+  // The list takes a known name in any letter case and ignores the rest.
+  controls.setControlText(modeListId, u"PLOT (0.1S)");
+  EXPECT_EQ(controls.controlState(modeListId), 3);
+  controls.setControlText(modeListId, u"Zeitlupe");
+  EXPECT_EQ(controls.controlText(modeListId), u"Plot (0.1s)");
+  controls.setControlText(modeListId, u"oszilloskop");
+  EXPECT_EQ(controls.controlState(modeListId), 0);
+  // Choosing an item of an editable box shows it in the entry; typing over
+  // it is what the box then reads.
+  controls.setControlState(thresholdBoxId, 129);
+  EXPECT_EQ(controls.controlText(thresholdBoxId), u"128");
+  controls.setControlText(thresholdBoxId, u"aus");
+  EXPECT_EQ(controls.controlText(thresholdBoxId), u"aus");
+  controls.setControlState(pauseToggleId, 1);
+  EXPECT_EQ(controls.controlState(pauseToggleId), 1);
+  controls.setControlState(pauseToggleId, 0);
+  controls.disableControl(baudBoxId, 1);
+  EXPECT_FALSE(gtk_widget_is_sensitive(controls.controlWidget(baudBoxId)));
+  controls.disableControl(baudBoxId, 0);
+  EXPECT_TRUE(gtk_widget_is_sensitive(controls.controlWidget(baudBoxId)));
+  EXPECT_EQ(controls.controlState(99), 0);
+  EXPECT_EQ(controls.controlText(99), u"");
+}
+
+TEST_F(GtkShell, StatusFieldsShowTextsAndTheLoadBar) {
+  StatusBarGtk& status = ui->statusBars();
+  const char* idle[] = {"0 FPS", "0 Werte/s", "0 ms/DIV", "COM-Auslastung: "};
+  const float alignment[] = {0.5f, 0.5f, 0.5f, 1.0f};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(status.field(statusBarId, i)->label)), idle[i]);
+    EXPECT_EQ(gtk_label_get_xalign(GTK_LABEL(status.field(statusBarId, i)->label)), alignment[i]);
+  }
+  EXPECT_EQ(gtk_frame_get_shadow_type(GTK_FRAME(status.field(statusBarId, 3)->frame)), GTK_SHADOW_NONE);
+  const StatusBarGtk::Field* load = status.field(statusBarId, 4);
+  ASSERT_NE(load->progressBar, nullptr);
+  struct Step {
+    int value, minimum, maximum;
+    double fraction;
+  };
+  for (const Step& s : {Step{5, 0, 10, 0.5}, Step{30000, 0, 25000, 1.0}, Step{-3, 0, 10, 0.0},
+                        Step{7, keepProgressBound, keepProgressBound, 0.7}}) {
+    status.setStatusProgress(statusBarId, 4, s.value, 0, s.minimum, s.maximum);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(load->progressBar)), s.fraction);
+  }
+  // A text on the progress field hides the bar; the next progress shows it again.
+  status.setStatusText(statusBarId, 4, u"x", statusCentred);
+  EXPECT_FALSE(gtk_widget_get_visible(load->progressBar));
+  status.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
+  EXPECT_TRUE(gtk_widget_get_visible(load->progressBar));
+  EXPECT_FALSE(gtk_widget_get_visible(load->label));
+  writeIdleStatus(status);
+}
+
+// The pixel the control paints at (x, y), as 0xRRGGBB.
+std::uint32_t paintedPixel(GtkWidget* area, int x, int y) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1000, 256);
+  cairo_t* cairo = cairo_create(surface);
+  gtk_widget_draw(area, cairo);
+  cairo_destroy(cairo);
+  cairo_surface_flush(surface);
+  const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+  const std::uint32_t pixel = reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
+  cairo_surface_destroy(surface);
+  return pixel;
+}
+
+TEST_F(GtkShell, ImageControlPaintsThePictureAsItWasWhenShown) {
+  ImageStoreGtk images(ui->controls());
+  images.createImage(4, 1000, 256);
+  images.createImage(3, 1000, 256);
+  images.createImageControl(imageControlId, 0, 0, 1000, 300, images.imageHandle(4));
+  GtkWidget* area = ui->controls().controlWidget(imageControlId);
+  ASSERT_NE(area, nullptr);
+  {
+    DrawingTarget target(images.startDrawing(4));
+    target.fillBox(0, 0, 1000, 256, 0xFFFFFF);
+    // Blue in the colour value's top byte, red in its low one.
+    target.drawLine(10, 20, 20, 20, 0xFF0000);
+    target.drawLine(10, 200, 20, 200, 0x0000FF);
+    images.stopDrawing();
+  }
+  images.copyImage(4, 3);
+  images.showImage(imageControlId, 4);
+  settle();
+  EXPECT_EQ(ui->controls().controlState(imageControlId), static_cast<std::intptr_t>(images.imageHandle(4)));
+  EXPECT_EQ(paintedPixel(area, 15, 20), 0x0000FFu);
+  EXPECT_EQ(paintedPixel(area, 15, 200), 0xFF0000u);
+  EXPECT_EQ(paintedPixel(area, 15, 21), 0xFFFFFFu);
+  int width = 0, height = 0;
+  gtk_widget_get_size_request(area, &width, &height);
+  EXPECT_EQ(height, 256) << "the control takes the image's size";
+
+  // Drawing on after the show changes neither the painted picture nor the copy.
+  {
+    DrawingTarget target(images.startDrawing(4));
+    target.fillBox(0, 0, 1000, 256, 0x000000);
+    images.stopDrawing();
+  }
+  EXPECT_EQ(paintedPixel(area, 15, 20), 0x0000FFu);
+  images.showImage(imageControlId, 3);
+  EXPECT_EQ(paintedPixel(area, 15, 200), 0xFF0000u);
+  images.showImage(imageControlId, 4);
+  EXPECT_EQ(paintedPixel(area, 15, 200), 0x000000u);
+  gtk_widget_destroy(area);
+  ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
+}
+
+TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
+  EventPumpGtk& pump = ui->eventPump();
+  settle();
+  for (int i = 0; i < 3; ++i) gtk_window_close(ui->mainWindow().window());
+  EXPECT_EQ(pump.fetchEvent(), closeEvent);
+  EXPECT_EQ(pump.fetchEvent(), 0);
+  EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(ui->mainWindow().window()))) << "the loop ends the program, not GTK";
+}
+
+struct SeenBox {
+  std::string title;
+  std::string text;
+  bool fixedWidth = false;
+  std::intptr_t infoState = -1;
+};
+
+// Reads the open info box, then presses its OK button.
+void answerBox(std::vector<SeenBox>* seen) {
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* item = windows; item; item = item->next) {
+    if (!GTK_IS_DIALOG(item->data) || !gtk_widget_get_visible(GTK_WIDGET(item->data))) continue;
+    GtkDialog* dialog = GTK_DIALOG(item->data);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(dialog)));
+    for (GList* child = children; child; child = child->next) {
+      if (!GTK_IS_LABEL(child->data)) continue;
+      SeenBox box;
+      box.title = gtk_window_get_title(GTK_WINDOW(dialog));
+      box.text = gtk_label_get_text(GTK_LABEL(child->data));
+      box.fixedWidth = gtk_style_context_has_class(gtk_widget_get_style_context(GTK_WIDGET(child->data)), "monospace");
+      seen->push_back(box);
+    }
+    g_list_free(children);
+    gtk_dialog_response(dialog, GTK_RESPONSE_OK);
+  }
+  g_list_free(windows);
+}
+
+TEST_F(GtkShell, InfoShowsTwoModalBoxesWithTheButtonAlreadyReleased) {
+  std::vector<SeenBox> seen;
+  struct Probe {
+    std::vector<SeenBox>* seen;
+    ControlTableGtk* controls;
+  } probe{&seen, &ui->controls()};
+  const guint timer = g_timeout_add(50, [](gpointer data) -> gboolean {
+    auto* p = static_cast<Probe*>(data);
+    const std::size_t before = p->seen->size();
+    answerBox(p->seen);
+    for (std::size_t i = before; i < p->seen->size(); ++i) (*p->seen)[i].infoState = p->controls->controlState(infoToggleId);
+    return G_SOURCE_CONTINUE;
+  }, &probe);
+  ui->controls().setControlState(infoToggleId, 1);
+  runInfoSequence(ui->controls(), ui->eventPump());
+  g_source_remove(timer);
+
+  ASSERT_EQ(seen.size(), 2u);
+  auto withoutReturns = [](Text text) {
+    std::erase(text, u'\r');
+    return text;
+  };
+  EXPECT_EQ(seen[0].title, "Kurvlux v1.0 [Vevi Version]");
+  EXPECT_EQ(textFromUtf8(seen[0].text), withoutReturns(infoText()));
+  EXPECT_EQ(textFromUtf8(seen[1].text), withoutReturns(sketchText()));
+  EXPECT_FALSE(seen[0].fixedWidth);
+  EXPECT_TRUE(seen[1].fixedWidth);
+  EXPECT_EQ(seen[0].infoState, 0);
+  EXPECT_EQ(seen[1].infoState, 0);
+}
+
+TEST_F(GtkShell, TabWalksTheControlsLeftToRightAndSkipsDisabledOnes) {
+  MainWindowGtk& window = ui->mainWindow();
+  ControlTableGtk& controls = ui->controls();
+  auto focusedId = [&] {
+    GtkWidget* focus = gtk_window_get_focus(window.window());
+    for (const ControlLayout& layout : controlLayouts) {
+      GtkWidget* control = controls.controlWidget(layout.id);
+      if (focus && (focus == control || gtk_widget_is_ancestor(focus, control))) return layout.id;
+    }
+    return -1;
+  };
+  gtk_window_set_focus(window.window(), nullptr);
+  std::vector<int> forward;
+  for (int i = 0; i < 8; ++i) {
+    window.cycleFocus(true);
+    forward.push_back(focusedId());
+  }
+  EXPECT_EQ(forward, (std::vector<int>{6, 7, 10, 8, 9, 11, 12, 6}));
+
+  controls.disableControl(portBoxId, 1);
+  controls.disableControl(baudBoxId, 1);
+  gtk_window_set_focus(window.window(), nullptr);
+  std::vector<int> backward;
+  for (int i = 0; i < 6; ++i) {
+    window.cycleFocus(false);
+    backward.push_back(focusedId());
+  }
+  EXPECT_EQ(backward, (std::vector<int>{12, 11, 9, 8, 10, 12}));
+  controls.disableControl(portBoxId, 0);
+  controls.disableControl(baudBoxId, 0);
+}
+
+}  // namespace
+}  // namespace kurvlux
