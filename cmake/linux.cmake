@@ -27,3 +27,14 @@ if(linux_test_sources)
   target_include_directories(linux_tests PRIVATE tests)
   target_link_libraries(linux_tests PRIVATE kurvlux_linux GTest::gtest GTest::gtest_main)
 endif()
+
+# End-to-end: the real `kurvlux`, read through AT-SPI and X11, driven with
+# xdotool; run by tests/e2e_linux/run_e2e_linux.sh.
+pkg_check_modules(ATSPI REQUIRED IMPORTED_TARGET atspi-2 gobject-2.0)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+file(GLOB e2e_linux_sources CONFIGURE_DEPENDS tests/e2e_linux/*.cpp)
+if(e2e_linux_sources)
+  add_executable(e2e_linux ${e2e_linux_sources} tests/fakes/memory_image_store.cpp)
+  target_include_directories(e2e_linux PRIVATE tests tools)
+  target_link_libraries(e2e_linux PRIVATE kurvlux_core PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
+endif()

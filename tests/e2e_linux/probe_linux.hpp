@@ -1,0 +1,90 @@
+// The end-to-end probe of the Linux program: starts the real `kurvlux` and
+// the board simulator, reads what the window shows the way a screen reader
+// does (AT-SPI) and from the screen (X11), and drives it like a user with
+// xdotool's clicks and keys.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace probe {
+
+// Polls the condition until it holds; false on time-out.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+void sleepMs(int milliseconds);
+
+// The board simulator behind a fixed link path in the test's work folder.
+class Board {
+ public:
+  explicit Board(std::string link) : link_(std::move(link)) {}
+  ~Board() { unplug(); }
+  // Starts streaming with these simulator options; false if it did not come up.
+  bool plugIn(const std::vector<std::string>& options);
+  // Ends the simulator (the device vanishes); its closing line.
+  std::string unplug();
+  const std::string& link() const { return link_; }
+
+ private:
+  std::string link_;
+  pid_t pid_ = -1;
+  std::string log_;
+};
+
+class Program {
+ public:
+  Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  ~Program();
+
+  // Starts kurvlux with these arguments and waits until its window and its
+  // accessible tree are there; false on failure.
+  bool start(const std::vector<std::string>& arguments);
+  // Closes the window as its close button does and waits for the process:
+  // its exit code, or -1 when it did not end in time.
+  int close(int timeoutMs = 15000);
+  bool running();
+  pid_t pid() const { return pid_; }
+  // Everything the program wrote on standard error so far.
+  std::string standardError() const;
+
+  // Status field 0..4 as a screen reader reads it.
+  std::string statusText(int field);
+  // Caption of a toggle, text of a combo box (its entry when it has one).
+  std::string text(int control);
+  bool pressed(int control);
+  bool enabled(int control);
+
+  // A click in the middle of the control.
+  void click(int control);
+  // Clicks into an editable box, replaces its text by typing and leaves it
+  // with Tab, as a user would.
+  void typeInto(int control, const std::string& text);
+  // Opens the mode list and picks item `index` with the keyboard.
+  void chooseMode(int index);
+  // The 1000 x 256 canvas as it is on the screen, row by row, 0xRRGGBB.
+  std::vector<std::uint32_t> canvasPixels();
+  // Saves a screenshot of the window.
+  bool screenshot(const std::string& path);
+
+ private:
+  struct Accessible;
+  Accessible* control(int id);
+  Accessible* field(int index);
+  bool findWindow();
+  bool findAccessibles();
+
+  pid_t pid_ = -1;
+  int errorPipe_ = -1;
+  mutable std::string errors_;
+  unsigned long window_ = 0;
+  void* display_ = nullptr;
+  std::vector<Accessible*> fields_;
+  std::vector<std::pair<int, Accessible*>> controls_;
+};
+
+}  // namespace probe
