@@ -144,7 +144,8 @@ std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortS
   }
   // The advisory lock keeps out other programs that lock serial devices the
   // same way, root's included; TIOCEXCL keeps out every later opener but root.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // A file system without locks refuses the lock for that reason alone.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     close(fd);
     report(path, openErrorReason(EBUSY, std::nullopt));
     return 0;
