@@ -55,9 +55,14 @@ std::vector<std::int32_t> collectPortNumbers(SerialDeviceValues& values) {
 }
 
 void fillPortBox(Controls& controls, const std::vector<std::int32_t>& portNumbers) {
-  for (const std::int32_t number : portNumbers) {
-    controls.addControlItem(portBoxId, -1, portNameFromNumber(number));
-  }
+  std::vector<Text> items;
+  items.reserve(portNumbers.size());
+  for (const std::int32_t number : portNumbers) items.push_back(portNameFromNumber(number));
+  fillPortBoxItems(controls, items);
+}
+
+void fillPortBoxItems(Controls& controls, const std::vector<Text>& items) {
+  for (const Text& item : items) controls.addControlItem(portBoxId, -1, item);
   controls.setControlState(portBoxId, 0);
 }
 

@@ -48,4 +48,8 @@ std::vector<std::int32_t> collectPortNumbers(SerialDeviceValues& values);
 // One item per number in the port box, then the first one selected.
 void fillPortBox(Controls& controls, const std::vector<std::int32_t>& portNumbers);
 
+// The same with the items' texts, for systems whose ports have names rather
+// than numbers.
+void fillPortBoxItems(Controls& controls, const std::vector<Text>& items);
+
 }  // namespace kurvlux

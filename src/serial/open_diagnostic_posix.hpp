@@ -1,0 +1,34 @@
+// The one line a user reads on standard error when a serial device cannot be
+// opened. On Linux the usual reason is a missing group membership, so the
+// line says which group and how to join it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kurvlux {
+
+// The group that owns a device, as far as it concerns the user.
+struct DeviceGroup {
+  std::string name;
+  bool groupMayUse = false;  // the group's members may read and write the device
+  bool inSession = false;    // this process has the group
+  bool inDatabase = false;   // the group database lists the user (perhaps only since the last login)
+};
+
+// The owning group of a device, or nothing when it cannot be looked at.
+std::optional<DeviceGroup> deviceGroup(const std::string& device);
+
+// The description of an errno value in English, whatever the locale: the
+// hints around it are English too.
+std::string errorDescription(int error);
+
+// The reason for an errno from opening a device, in English whatever the
+// locale, followed by a hint when the group membership is the cause.
+std::string openErrorReason(int error, const std::optional<DeviceGroup>& group);
+
+// "kurvlux: /dev/ttyACM0: <reason>", without the line end.
+std::string deviceFailureLine(std::string_view device, std::string_view reason);
+
+}  // namespace kurvlux

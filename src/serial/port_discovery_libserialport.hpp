@@ -1,0 +1,15 @@
+// The serial devices the system lists, asked once at start-up through
+// libserialport, which knows which ttyS devices are real UARTs.
+#pragma once
+
+#include <vector>
+
+#include "text/convert.hpp"
+
+namespace kurvlux {
+
+// The device paths ("/dev/ttyACM0") in the order libserialport reports them;
+// empty when it cannot list them.
+std::vector<Text> discoverSerialDevices();
+
+}  // namespace kurvlux

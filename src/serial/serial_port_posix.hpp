@@ -1,0 +1,55 @@
+// Serial ports over POSIX termios: one descriptor per caller-chosen
+// identifier, polled for waiting bytes and read without blocking, never written.
+#pragma once
+
+#include <sys/types.h>
+
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "serial/serial_port.hpp"
+
+namespace kurvlux {
+
+struct PosixPortEntry {
+  int fd = -1;          // -1: not open
+  bool failed = false;  // the count or a read found the device gone since the open
+  dev_t device = 0;     // the device number: two paths to one device are one port
+  std::string path;     // the path it was opened with
+};
+
+class PosixSerialPorts final : public SerialPorts {
+ public:
+  // A device that cannot be opened gets one line in `diagnostics`; nothing
+  // else is ever written there.
+  explicit PosixSerialPorts(std::ostream& diagnostics = std::cerr);
+  ~PosixSerialPorts() override;
+  PosixSerialPorts(const PosixSerialPorts&) = delete;
+  PosixSerialPorts& operator=(const PosixSerialPorts&) = delete;
+
+  // The port name is a path if it starts with "/", else a device under /dev.
+  // The result is the descriptor, which is never 0, 1 or 2.
+  std::uintptr_t openPort(int id, TextView portName, const PortSettings& settings) override;
+  std::int32_t waitingByteCount(int id) override;
+  // Reads at most length bytes, those that are there: a count from
+  // waitingByteCount is there in full, and a read never waits for more.
+  std::int32_t readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) override;
+  bool portFailed(int id) override;
+  void closePort(int id) override;
+  void closeAllPorts() override;
+
+ private:
+  int lookUp(int id) const;
+  void markFailed(int id, int fd);
+  bool holds(dev_t device, const std::string& path) const;
+  void report(std::string_view path, std::string_view reason);
+
+  std::ostream& diagnostics_;
+  mutable std::mutex lock_;
+  std::vector<PosixPortEntry> entries_;
+};
+
+}  // namespace kurvlux

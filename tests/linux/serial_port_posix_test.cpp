@@ -1,0 +1,401 @@
+// The termios port layer against real pseudo-terminals: each test starts the
+// board simulator with a counting ramp, so every byte read can be checked,
+// and ends it to look like an unplugged board.
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "serial/line_speed_posix.hpp"
+#include "serial/open_diagnostic_posix.hpp"
+#include "serial/serial_port_posix.hpp"
+#include "serial/termios_settings_posix.hpp"
+#include "text/utf8_text.hpp"
+
+extern char** environ;
+
+namespace kurvlux {
+namespace {
+
+constexpr int programPortId = 2;
+
+// KURVLUX_BOARD_SIMULATOR, else the simulator built beside this program.
+std::string simulatorPath() {
+  if (const char* set = std::getenv("KURVLUX_BOARD_SIMULATOR")) return set;
+  return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "board_simulator").string();
+}
+
+// One simulated board on a pseudo-terminal, streaming a ramp until unplugged.
+class SimulatedBoard {
+ public:
+  SimulatedBoard() {
+    const std::string program = simulatorPath();
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string args[] = {program, "--wave", "ramp", "--rate", "20000"};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), args[4].data(), nullptr};
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    char c = 0;
+    while (pid_ > 0 && read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
+    close(out[0]);
+  }
+  ~SimulatedBoard() { unplug(); }
+  SimulatedBoard(const SimulatedBoard&) = delete;
+  SimulatedBoard& operator=(const SimulatedBoard&) = delete;
+
+  bool running() const { return pid_ > 0 && !path_.empty(); }
+  const std::string& path() const { return path_; }
+  Text port() const { return textFromUtf8(path_); }
+  void unplug() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+};
+
+#define START_BOARD(name)                                                              \
+  SimulatedBoard name;                                                                 \
+  ASSERT_TRUE(name.running()) << "no board simulator at " << simulatorPath()
+
+std::vector<std::string> linesOf(const std::ostringstream& stream) {
+  std::vector<std::string> lines;
+  std::istringstream in(stream.str());
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Polls until at least `count` bytes wait; gives up after about ten seconds.
+std::int32_t waitForBytes(SerialPorts& ports, int id, std::int32_t count) {
+  std::int32_t waiting = 0;
+  for (int i = 0; i < 2000 && waiting < count; ++i) {
+    waiting = ports.waitingByteCount(id);
+    if (waiting < count) usleep(5000);
+  }
+  return waiting;
+}
+
+// Reads `count` bytes into a larger buffer and checks that they continue the
+// ramp (after `previous`, if given) and that nothing behind them was written.
+// Gives the last byte read.
+int expectRampRead(SerialPorts& ports, int id, std::int32_t count, int previous = -1) {
+  std::array<std::uint8_t, 512> buffer;
+  buffer.fill(0xEE);
+  EXPECT_EQ(ports.readPortBytes(id, buffer.data(), count), count);
+  int last = previous;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (last >= 0) {
+      EXPECT_EQ(buffer[i], (last + 1) % 256) << "ramp broken at byte " << i;
+    }
+    last = buffer[i];
+  }
+  for (std::size_t i = static_cast<std::size_t>(count); i < buffer.size(); ++i) {
+    EXPECT_EQ(buffer[i], 0xEE) << "written past the requested length at " << i;
+  }
+  return last;
+}
+
+TEST(SerialPortPosix, OpensRawAtTheAskedRate) {
+  START_BOARD(board);
+  for (const std::int32_t rate : {250000, 1843200, 115200, 9600}) {
+    SCOPED_TRACE(rate);
+    std::ostringstream diagnostics;
+    PosixSerialPorts ports(diagnostics);
+    PortSettings settings;
+    settings.baudRate = rate;
+    const std::uintptr_t opened = ports.openPort(programPortId, board.port(), settings);
+    ASSERT_GT(opened, 2u);
+    const int fd = static_cast<int>(opened);
+    EXPECT_EQ(lineSpeed(fd), static_cast<std::uint32_t>(rate));
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(t.c_cflag & (CSIZE | CLOCAL | CREAD | CSTOPB | CRTSCTS), CS8 | CLOCAL | CREAD);
+    EXPECT_FALSE(ports.portFailed(programPortId));
+    EXPECT_EQ(diagnostics.str(), "");
+  }
+}
+
+TEST(SerialPortPosix, ReadsTheWaitingBytesInOrderWithNothingLost) {
+  START_BOARD(board);
+  PosixSerialPorts ports;
+  ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
+  ASSERT_GE(waitForBytes(ports, programPortId, 37), 37);
+  int last = expectRampRead(ports, programPortId, 37);
+  // A whole queue at once, as the program's loop reads it.
+  const std::int32_t waiting = std::min(waitForBytes(ports, programPortId, 100), 256);
+  last = expectRampRead(ports, programPortId, waiting, last);
+  // Asked for more than waits, a read hands on what is there and never more
+  // than asked; it does not wait for the rest.
+  const std::int32_t more = std::min(waitForBytes(ports, programPortId, 1), 200);
+  std::array<std::uint8_t, 512> buffer;
+  buffer.fill(0xEE);
+  const std::int32_t got = ports.readPortBytes(programPortId, buffer.data(), more + 100);
+  EXPECT_GE(got, more);
+  EXPECT_LE(got, more + 100);
+  for (std::int32_t i = 0; i < got; ++i) ASSERT_EQ(buffer[i], (last + 1 + i) % 256) << "at byte " << i;
+  EXPECT_EQ(buffer[static_cast<std::size_t>(more + 100)], 0xEE);
+}
+
+TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
+  START_BOARD(board);
+  std::ostringstream diagnostics;
+  PosixSerialPorts ports(diagnostics);
+  ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
+  const std::filesystem::path link = std::filesystem::temp_directory_path() / ("kurvlux-link-" + std::to_string(getpid()));
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(board.path(), link);
+  EXPECT_EQ(ports.openPort(3, board.port(), PortSettings{}), 0u);
+  EXPECT_EQ(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
+  EXPECT_EQ(ports.openPort(4, textFromUtf8(link.string()), PortSettings{}), 0u);
+  // Another owner in the same process is kept out as another program would be.
+  std::ostringstream otherDiagnostics;
+  PosixSerialPorts other(otherDiagnostics);
+  EXPECT_EQ(other.openPort(programPortId, board.port(), PortSettings{}), 0u);
+  std::filesystem::remove(link);
+  EXPECT_EQ(linesOf(diagnostics).size(), 3u);
+  EXPECT_NE(otherDiagnostics.str().find(board.path()), std::string::npos);
+  // The held port keeps delivering.
+  ASSERT_GE(waitForBytes(ports, programPortId, 37), 37);
+  expectRampRead(ports, programPortId, 37);
+  EXPECT_EQ(ports.waitingByteCount(3), 0);
+}
+
+TEST(SerialPortPosix, IdentifierTableOpensClosesAndReplaces) {
+  START_BOARD(boardA);
+  START_BOARD(boardB);
+  PosixSerialPorts ports;
+  std::array<std::uint8_t, 16> buffer;
+  buffer.fill(0x5A);
+  const auto untouched = buffer;
+  EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
+  EXPECT_EQ(ports.readPortBytes(programPortId, buffer.data(), 16), 0);
+  EXPECT_EQ(ports.openPort(-1, boardA.port(), PortSettings{}), 0u);
+
+  // Re-opening an identifier on another device closes the older port.
+  const std::uintptr_t first = ports.openPort(programPortId, boardA.port(), PortSettings{});
+  ASSERT_NE(first, 0u);
+  const std::uintptr_t second = ports.openPort(programPortId, boardB.port(), PortSettings{});
+  ASSERT_NE(second, 0u);
+  EXPECT_EQ(fcntl(static_cast<int>(first), F_GETFD), -1) << "the old descriptor is still open";
+  ASSERT_GE(waitForBytes(ports, programPortId, 16), 16);
+  expectRampRead(ports, programPortId, 16);
+  ASSERT_NE(ports.openPort(40, boardA.port(), PortSettings{}), 0u);
+
+  ports.closePort(programPortId);
+  ports.closePort(programPortId);
+  EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
+  EXPECT_EQ(ports.readPortBytes(programPortId, buffer.data(), 16), 0);
+  EXPECT_FALSE(ports.portFailed(programPortId));
+  EXPECT_EQ(buffer, untouched);
+  // -1 closes every open port: another owner can open both afterwards.
+  ports.closePort(-1);
+  EXPECT_EQ(ports.waitingByteCount(40), 0);
+  PosixSerialPorts other;
+  EXPECT_NE(other.openPort(programPortId, boardA.port(), PortSettings{}), 0u);
+  EXPECT_NE(other.openPort(3, boardB.port(), PortSettings{}), 0u);
+}
+
+TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
+  START_BOARD(board);
+  const std::filesystem::path plainFile =
+      std::filesystem::temp_directory_path() / ("kurvlux-plain-" + std::to_string(getpid()));
+  { std::ofstream(plainFile) << "x"; }
+  struct Case {
+    Text portName;
+    std::int32_t baudRate;
+    std::int32_t dataBits;
+    std::string device;  // empty: no line at all
+    std::string reason;
+  };
+  const Case cases[] = {
+      {u"", 250000, 8, "", ""},
+      {u"kurvlux-no-such-tty", 250000, 8, "/dev/kurvlux-no-such-tty", "No such file or directory"},
+      {u"/kurvlux/no/such/dir", 250000, 8, "/kurvlux/no/such/dir", "No such file or directory"},
+      {textFromUtf8(plainFile.string()), 250000, 8, plainFile.string(), "not a serial device"},
+      {board.port(), 0, 8, board.path(), "cannot use 0 baud"},
+      {board.port(), 250000, 9, board.path(), "cannot use 9 data bits"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.device);
+    std::ostringstream diagnostics;
+    PosixSerialPorts ports(diagnostics);
+    PortSettings settings;
+    settings.baudRate = c.baudRate;
+    settings.dataBits = c.dataBits;
+    EXPECT_EQ(ports.openPort(programPortId, c.portName, settings), 0u);
+    EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
+    const auto lines = linesOf(diagnostics);
+    if (c.device.empty()) {
+      EXPECT_TRUE(lines.empty());
+      continue;
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("kurvlux: " + c.device + ": " + c.reason, 0), 0u) << lines[0];
+  }
+  std::filesystem::remove(plainFile);
+  // None of these holds the board: it opens normally.
+  PosixSerialPorts ports;
+  EXPECT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
+}
+
+TEST(SerialPortPosix, AnUnpluggedBoardReportsFailureAndNoBytes) {
+  START_BOARD(board);
+  PosixSerialPorts ports;
+  ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
+  ASSERT_GE(waitForBytes(ports, programPortId, 37), 37);
+  expectRampRead(ports, programPortId, 37);
+  board.unplug();
+  bool failed = false;
+  for (int i = 0; i < 2000 && !failed; ++i) {
+    const std::int32_t waiting = ports.waitingByteCount(programPortId);
+    failed = ports.portFailed(programPortId);
+    if (failed) {
+      EXPECT_EQ(waiting, 0);
+    } else {
+      usleep(5000);
+    }
+  }
+  ASSERT_TRUE(failed) << "the count kept succeeding after the board went away";
+  EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
+  std::array<std::uint8_t, 16> buffer{};
+  EXPECT_EQ(ports.readPortBytes(programPortId, buffer.data(), 16), 0);
+  EXPECT_TRUE(ports.portFailed(programPortId));
+  ports.closePort(programPortId);
+  EXPECT_FALSE(ports.portFailed(programPortId));
+}
+
+// Settings a pseudo-terminal would not keep (it forces 8 bits without
+// parity), checked on the record handed to the driver.
+TEST(TermiosSettings, MapsTheProgramsSettings) {
+  termios reported{};
+  reported.c_iflag = IXON | IXOFF | ICRNL | ISTRIP;
+  reported.c_lflag = ICANON | ECHO | ISIG;
+  reported.c_cflag = CS7 | PARENB | CRTSCTS | HUPCL;
+  struct Case {
+    std::int32_t parity, dataBits;
+    float stopBits;
+    std::int32_t handshake;
+    tcflag_t cflag;  // under CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS
+    tcflag_t iflag;  // under IXON | IXOFF
+  };
+  const Case cases[] = {
+      {0, 8, 1.0f, 0, CS8, 0},
+      {1, 7, 2.0f, 2, CS7 | PARENB | PARODD | CSTOPB | CRTSCTS, 0},
+      {2, 6, 1.5f, 1, CS6 | PARENB | CSTOPB, 0},
+      // XON/XOFF and unknown modes leave hardware flow control as reported,
+      // and an unknown mode leaves IXOFF too.
+      {3, 5, 1.0f, 3, CS5 | PARENB | PARODD | CMSPAR | CRTSCTS, IXON | IXOFF},
+      {4, 8, 1.0f, 7, CS8 | PARENB | CMSPAR | CRTSCTS, IXOFF},
+      {0x102, 0x107, 1.0f, 0, CS7 | PARENB, 0},
+  };
+  constexpr tcflag_t cmask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.parity << " " << c.dataBits << " " << c.stopBits << " " << c.handshake);
+    termios t = reported;
+    EXPECT_EQ(applyToTermios(t, PortSettings{9600, c.parity, c.dataBits, c.stopBits, c.handshake, 10000, 10000}), "");
+    EXPECT_EQ(t.c_cflag & cmask, c.cflag);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), c.iflag);
+    EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD | HUPCL), CLOCAL | CREAD | HUPCL);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    if (c.handshake == 3) {
+      EXPECT_EQ(t.c_cc[VSTART], 0x11);
+      EXPECT_EQ(t.c_cc[VSTOP], 0x13);
+    }
+  }
+  termios t = reported;
+  EXPECT_NE(applyToTermios(t, PortSettings{9600, 5, 8, 1.0f, 0, 0, 0}), "");
+  EXPECT_NE(applyToTermios(t, PortSettings{9600, 0, 4, 1.0f, 0, 0, 0}), "");
+}
+
+TEST(OpenDiagnostic, NamesTheGroupToJoinWhenPermissionIsMissing) {
+  const std::string join = "(the device belongs to group \"dialout\", which you are not in; add yourself with: "
+                           "sudo usermod -aG dialout $USER, then log in again)";
+  struct Case {
+    int error;
+    std::optional<DeviceGroup> group;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {EACCES, DeviceGroup{"dialout", true, false, false}, "Permission denied " + join},
+      {EACCES, DeviceGroup{"dialout", true, false, true},
+       "Permission denied (the device belongs to group \"dialout\", which you were added to after this session "
+       "began; log in again)"},
+      {EACCES, DeviceGroup{"dialout", true, true, true}, "Permission denied"},
+      {EACCES, DeviceGroup{"root", false, false, false}, "Permission denied"},
+      {EBUSY, std::nullopt, "Device or resource busy (another program has it open)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    EXPECT_EQ(openErrorReason(c.error, c.group), c.reason);
+  }
+}
+
+// The whole path for a user outside the device's group: a child process
+// gives up root and opens a device file of group dialout.
+TEST(OpenDiagnostic, AUserOutsideTheGroupIsToldWhichGroup) {
+  const group* dialout = getgrnam("dialout");
+  if (geteuid() != 0 || dialout == nullptr) GTEST_SKIP() << "needs root and a group dialout to take a user's place";
+  char folder[] = "/tmp/kurvlux-access-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string device = std::string(folder) + "/ttyTest0";
+  { std::ofstream(device) << ""; }
+  ASSERT_EQ(chmod(folder, 0755), 0);
+  ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(out[0]);
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    std::ostringstream diagnostics;
+    PosixSerialPorts ports(diagnostics);
+    const bool opened = ports.openPort(programPortId, textFromUtf8(device), PortSettings{}) != 0;
+    const std::string text = diagnostics.str();
+    if (write(out[1], text.data(), text.size()) < 0) _exit(4);
+    _exit(opened ? 1 : 0);
+  }
+  close(out[1]);
+  std::string text;
+  char chunk[256];
+  for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(n));
+  close(out[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the open did not fail as the user";
+  EXPECT_EQ(text, "kurvlux: " + device + ": Permission denied (the device belongs to group \"dialout\", which you are "
+                                        "not in; add yourself with: sudo usermod -aG dialout $USER, then log in again)\n");
+}
+
+}  // namespace
+}  // namespace kurvlux
