@@ -3,33 +3,38 @@
 // devices named on the command line come first in the port box.
 #include <gtk/gtk.h>
 
+#include <vector>
+
 #include "acquisition/main_loop.hpp"
 #include "acquisition/plot_modes.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/plotter.hpp"
+#include "serial/port_discovery_libserialport.hpp"
+#include "serial/port_list.hpp"
+#include "serial/port_names.hpp"
+#include "serial/serial_port_posix.hpp"
+#include "text/utf8_text.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {
   using namespace kurvlux;
+  // Takes GTK's own options (--display and the like) out of the arguments.
   if (!gtk_init_check(&argc, &argv)) {
     g_printerr("kurvlux: cannot open the display\n");
     return 1;
   }
+  // The port table exists before the window, as on Windows; it closes a port
+  // left open when it goes.
+  PosixSerialPorts ports;
   UserInterfaceGtk ui(plotModeNames);
+  std::vector<Text> namedDevices;
+  for (int i = 1; i < argc; ++i) namedDevices.push_back(textFromUtf8(argv[i]));
+  fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices()));
 
   ImageStoreGtk images(ui.controls());
   Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());
   plotter.buildCanvas();
 
-  // Ports come in once the serial layer lands.
-  class NoPorts final : public SerialPorts {
-    std::uintptr_t openPort(int, TextView, const PortSettings&) override { return 0; }
-    std::int32_t waitingByteCount(int) override { return 0; }
-    std::int32_t readPortBytes(int, std::uint8_t*, std::int32_t) override { return 0; }
-    bool portFailed(int) override { return false; }
-    void closePort(int) override {}
-    void closeAllPorts() override {}
-  } ports;
   MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
   loop.run();
   return 0;

@@ -77,7 +77,7 @@ bool Board::plugIn(const std::vector<std::string>& options) {
   std::vector<std::string> command{environment("KURVLUX_BOARD_SIMULATOR", "board_simulator"), "--link", link_};
   command.insert(command.end(), options.begin(), options.end());
   pid_ = spawn(command, out, out);
-  close(out);
+  ::close(out);
   return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; }, 5000);
 }
 
@@ -111,7 +111,7 @@ Program::~Program() {
     g_object_unref(a->object);
     delete a;
   }
-  if (errorPipe_ >= 0) close(errorPipe_);
+  if (errorPipe_ >= 0) ::close(errorPipe_);
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
 
@@ -121,7 +121,7 @@ bool Program::start(const std::vector<std::string>& arguments) {
   std::vector<std::string> command{environment("KURVLUX_PROGRAM", "kurvlux")};
   command.insert(command.end(), arguments.begin(), arguments.end());
   pid_ = spawn(command, -1, pipeEnds[1]);
-  close(pipeEnds[1]);
+  ::close(pipeEnds[1]);
   errorPipe_ = pipeEnds[0];
   fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
   display_ = XOpenDisplay(nullptr);
@@ -179,8 +179,6 @@ bool Program::findAccessibles() {
   }
   g_object_unref(desktop);
   if (!app) return false;
-  // Status texts change every second: always ask the program, never a cache.
-  atspi_accessible_set_cache_mask(app, ATSPI_CACHE_NONE);
 
   static const std::map<int, int> idAtX{{480, 6}, {560, 7}, {640, 10}, {720, 8}, {840, 9}, {900, 11}, {955, 12}};
   std::vector<AtspiAccessible*> labels;
@@ -238,7 +236,10 @@ Program::Accessible* Program::field(int index) {
 
 namespace {
 
+// Status texts change every second: each read asks the program anew rather
+// than trusting what the library kept from events it may not have seen yet.
 std::string nameOf(AtspiAccessible* object) {
+  atspi_accessible_clear_cache(object);
   gchar* name = atspi_accessible_get_name(object, nullptr);
   std::string text = name ? name : "";
   g_free(name);
@@ -246,6 +247,7 @@ std::string nameOf(AtspiAccessible* object) {
 }
 
 bool hasState(AtspiAccessible* object, AtspiStateType state) {
+  atspi_accessible_clear_cache(object);
   AtspiStateSet* states = atspi_accessible_get_state_set(object);
   const bool has = states && atspi_state_set_contains(states, state);
   if (states) g_object_unref(states);

@@ -20,35 +20,22 @@ for needed in "$build/linux_tests" "$build/board_simulator"; do
   fi
 done
 
+source "$(dirname "$0")/../../tools/private_display.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/kurvlux-linux-tests.XXXXXX")
-xvfb_pid=
 cleanup() {
   local status=$?
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  private_display_stop
   rm -rf "$work"
   exit "$status"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Xvfb picks a free display itself and writes its number once it accepts
-# clients, so two runs at the same time never share a display.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.05
-done
-if [ ! -s "$work/display" ]; then
-  echo "run_linux_tests.sh: Xvfb did not start" >&2
-  exit 1
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
+private_display_start "$work"
 export KURVLUX_BOARD_SIMULATOR="$build/board_simulator"
+# The in-process tests need no screen reader; without the bridge GTK does
+# not look for the accessibility bus.
+export NO_AT_BRIDGE=1
 
 status=0
 "$build/linux_tests" "$@" || status=$?

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests of the Linux program: the real `kurvlux` on a
+# private Xvfb, inside a D-Bus session of its own so the accessibility bus
+# (what screen readers use) is there, fed by the board simulator.
+#
+#   tests/e2e_linux/run_e2e_linux.sh <native build dir> [gtest options]
+#
+# KURVLUX_E2E_NAME (default "test") names the work folder build/e2e-linux-<name>,
+# where screenshots and the simulator's logs stay.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+shift
+for needed in "$build/e2e_linux" "$build/kurvlux" "$build/board_simulator"; do
+  [ -x "$needed" ] || { echo "run_e2e_linux.sh: $needed is missing; build it first" >&2; exit 2; }
+done
+source "$root/tools/private_display.sh"
+
+export KURVLUX_E2E_DIR="$root/build/e2e-linux-${KURVLUX_E2E_NAME:-test}"
+rm -rf "$KURVLUX_E2E_DIR"
+mkdir -p "$KURVLUX_E2E_DIR"
+trap 'private_display_stop' EXIT
+trap 'exit 130' INT TERM
+private_display_start "$KURVLUX_E2E_DIR"
+export KURVLUX_PROGRAM="$build/kurvlux"
+export KURVLUX_BOARD_SIMULATOR="$build/board_simulator"
+# Keyboard input follows the pointer on a screen without a window manager.
+xdotool mousemove 0 0 >/dev/null 2>&1 || true
+
+# dbus-run-session ends the session bus and the accessibility bus it
+# started when the tests end. It warns when it may not raise its file limit.
+dbus-run-session -- "$build/e2e_linux" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
