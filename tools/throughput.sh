@@ -7,12 +7,13 @@
 # A soak run is one rate for a long time, e.g. tools/throughput.sh 1800 1843200:
 # the last column shows whether the program's memory stays put.
 #
-#   tools/throughput.sh fastplot [seconds, default 12]
+#   tools/throughput.sh fastplot [seconds, default 12] [earlier Kurvlux.exe]
 # measures "schneller Plot" instead: where one pass of the real window,
 # controls and image store spends its time (pass_profile.exe under Wine),
 # then, in one run on one display, a bare present loop (a fresh DIB section
 # per picture, painted with DrawStateW, then with BitBlt) beside the real
-# program fed at 25000 bytes per second, with the ratio of their rates.
+# program fed at 25000 bytes per second, with the ratio of their rates. An
+# earlier build of the program, when given, is measured in the same run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -41,13 +42,18 @@ if [ "$mode" = fastplot ]; then
     wine_env_init profile
     wine_env_display private
     wine_env_server
-    wine build/win32/pass_profile.exe 5 2>/dev/null | tr -d '\r' | grep '^PROFILE'
+    wine build/win32/pass_profile.exe 5 2>/dev/null | tr -d '\r' | grep -o 'PROFILE .*'
   )
   printf '%s\n' "$profile" | sed -n '1s/^PROFILE //p'
   printf '\n| share of a pass | µs per pass | %% | calls per pass |\n|---|---:|---:|---:|\n'
   printf '%s\n' "$profile" | sed -n 's/^PROFILE share="\([^"]*\)" us_per_pass=\([^ ]*\) percent=\([^ ]*\) calls_per_pass=\(.*\)$/| \1 | \2 | \3 | \4 |/p'
+  baseline=""
+  if [ -n "${1:-}" ]; then
+    baseline="Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+    baseline=${baseline//\//\\}
+  fi
   echo "throughput: bare present loop and \"schneller Plot\" for $seconds s" >&2
-  line=$(KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds \
+  line=$(KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds KURVLUX_BASELINE_EXE="$baseline" \
     tests/e2e/run_e2e.sh build/win32 build/native --gtest_also_run_disabled_tests \
     --gtest_filter='Throughput.DISABLED_FastPlot' 2>&1 | tr -d '\r' | grep '^FASTPLOT' || true)
   [ -n "$line" ] || { echo "throughput: the fast-plot run gave no result" >&2; exit 1; }
@@ -55,10 +61,16 @@ if [ "$mode" = fastplot ]; then
   median=$(get werte_median) drawstate=$(get bare_drawstate) bitblt=$(get bare_bitblt)
   ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
   printf '\n| measured in one run | per second | program ÷ this |\n|---|---:|---:|\n'
-  printf '| "schneller Plot", "Werte/s" shown (median) | %s | 1.00 |\n' "$median"
+  if [ -n "$baseline" ]; then
+    printf '| earlier build: "schneller Plot", "Werte/s" shown (median) | %s | %s |\n' "$(get baseline_median)" "$(ratio "$median" "$(get baseline_median)")"
+  fi
+  printf '| this build: "schneller Plot", "Werte/s" shown (median) | %s | 1.00 |\n' "$median"
   printf '| bare present loop, fresh DIB section, DrawStateW | %s | %s |\n' "$drawstate" "$(ratio "$median" "$drawstate")"
   printf '| bare present loop, fresh DIB section, BitBlt | %s | %s |\n' "$bitblt" "$(ratio "$median" "$bitblt")"
-  printf '\nreadings: %s; program CPU s per s: %s; connected: %s\n' "$(get werte)" "$(get cpu_per_s)" "$(get connected)"
+  printf '\nthis build: readings %s, CPU s per s %s, connected %s\n' "$(get werte)" "$(get cpu_per_s)" "$(get connected)"
+  if [ -n "$baseline" ]; then
+    printf 'earlier build: readings %s, CPU s per s %s, connected %s\n' "$(get baseline_werte)" "$(get baseline_cpu_per_s)" "$(get baseline_connected)"
+  fi
   exit 0
 fi
 

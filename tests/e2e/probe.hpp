@@ -26,8 +26,9 @@ class Program {
   Program& operator=(const Program&) = delete;
   ~Program();
 
-  // Starts Kurvlux.exe and waits for its main window; false on failure.
-  bool start();
+  // Starts Kurvlux.exe (or the program given) and waits for its main
+  // window; false on failure.
+  bool start(const std::wstring& program = std::wstring());
   // Asks the window to close and waits for the process; its exit code, or
   // STILL_ACTIVE when it did not end in time.
   DWORD close(int timeoutMs = 15000);
@@ -87,5 +88,7 @@ class Program {
 std::wstring windowText(HWND window);
 std::wstring messageBoxText(HWND box);
 std::string narrow(const std::wstring& text);
+// A variable of the environment, empty when it is not set.
+std::wstring environment(const wchar_t* name);
 
 }  // namespace probe

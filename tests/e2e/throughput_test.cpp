@@ -152,36 +152,60 @@ long settledMedian(const std::vector<long>& values) {
   return settled.empty() ? 0 : settled[settled.size() / 2];
 }
 
+struct FastPlotRun {
+  bool connected = false;
+  std::vector<long> values;
+  double cpuPerSecond = 0;
+};
+
+FastPlotRun fastPlotRun(const std::wstring& exe, long seconds) {
+  FastPlotRun run;
+  if (probe::askHost("board --wave ramp --rate 25000").substr(0, 2) != "ok") {
+    ADD_FAILURE() << "the board did not start";
+    return run;
+  }
+  probe::Program program;
+  if (!program.start(exe)) {
+    ADD_FAILURE() << "the program did not start";
+    return run;
+  }
+  program.setComboText(6, L"COM7");
+  program.selectComboItem(8, 1);
+  EXPECT_EQ(program.comboText(8), L"schneller Plot");
+  program.click(10);
+  EXPECT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Trennen"; }));
+  run.connected = probe::waitUntil([&] { return program.pressed(10); }, 2000) &&
+                  !probe::waitUntil([&] { return !program.pressed(10); }, 1000);
+  const double cpuStart = hostFigure("cpu");
+  const DWORD start = GetTickCount();
+  run.values = shownValues(program, seconds, nullptr);
+  const double cpu = hostFigure("cpu") - cpuStart;
+  const double elapsed = (GetTickCount() - start) / 1000.0;
+  run.cpuPerSecond = elapsed > 0 ? cpu / elapsed : 0.0;
+  probe::askHost("unplug");
+  EXPECT_EQ(program.close(), 0u);
+  EXPECT_FALSE(run.values.empty()) << "the program showed no rate";
+  return run;
+}
+
 // Not part of the test run: tools/throughput.sh fastplot. The bare present
 // loop in both painters, then the real program in "schneller Plot" fed at
-// the line rate of 250000 baud, in one run on the same display.
+// the line rate of 250000 baud, in one run on the same display; with
+// KURVLUX_BASELINE_EXE set, an earlier build of the program as well.
 TEST(Throughput, DISABLED_FastPlot) {
   const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
   const double drawState = barePresentsPerSecond(Painter::drawState, 5.0);
   const double bitBlt = barePresentsPerSecond(Painter::bitBlt, 5.0);
-
-  ASSERT_EQ(probe::askHost("board --wave ramp --rate 25000").substr(0, 2), "ok");
-  probe::Program program;
-  ASSERT_TRUE(program.start());
-  program.setComboText(6, L"COM7");
-  program.selectComboItem(8, 1);
-  ASSERT_EQ(program.comboText(8), L"schneller Plot");
-  program.click(10);
-  ASSERT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Trennen"; }));
-  const bool connected = probe::waitUntil([&] { return program.pressed(10); }, 2000) &&
-                         !probe::waitUntil([&] { return !program.pressed(10); }, 1000);
-  const double cpuStart = hostFigure("cpu");
-  const DWORD start = GetTickCount();
-  const std::vector<long> values = shownValues(program, seconds, nullptr);
-  const double cpu = hostFigure("cpu") - cpuStart;
-  const double elapsed = (GetTickCount() - start) / 1000.0;
-  probe::askHost("unplug");
-  EXPECT_EQ(program.close(), 0u);
-  EXPECT_FALSE(values.empty()) << "the program showed no rate";
-  std::printf("FASTPLOT connected=%d werte_median=%ld werte=[%s] bare_drawstate=%.0f bare_bitblt=%.0f "
-              "cpu_per_s=%.3f\n",
-              connected ? 1 : 0, settledMedian(values), joined(values).c_str(), drawState, bitBlt,
-              elapsed > 0 ? cpu / elapsed : 0.0);
+  const std::wstring baselineExe = probe::environment(L"KURVLUX_BASELINE_EXE");
+  FastPlotRun baseline;
+  if (!baselineExe.empty()) baseline = fastPlotRun(baselineExe, seconds);
+  const FastPlotRun run = fastPlotRun(std::wstring(), seconds);
+  std::printf("FASTPLOT connected=%d werte_median=%ld werte=[%s] cpu_per_s=%.3f baseline_connected=%d "
+              "baseline_median=%ld baseline_werte=[%s] baseline_cpu_per_s=%.3f bare_drawstate=%.0f "
+              "bare_bitblt=%.0f\n",
+              run.connected ? 1 : 0, settledMedian(run.values), joined(run.values).c_str(), run.cpuPerSecond,
+              baseline.connected ? 1 : 0, settledMedian(baseline.values), joined(baseline.values).c_str(),
+              baseline.cpuPerSecond, drawState, bitBlt);
 }
 
 TEST(Throughput, DISABLED_AtBaudRate) {
