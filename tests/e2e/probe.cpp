@@ -219,6 +219,16 @@ bool Program::pressed(int id) const {
   return state == BST_CHECKED;
 }
 
+int Program::focusedControl() const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  if (!GetGUIThreadInfo(info_.dwThreadId, &thread) || thread.hwndFocus == nullptr) return 0;
+  for (HWND step = thread.hwndFocus; step != nullptr; step = GetParent(step)) {
+    if (GetParent(step) == statusBar()) return GetDlgCtrlID(step);
+  }
+  return 0;
+}
+
 bool Program::enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
 
 RECT Program::controlRect(int id) const {

@@ -54,6 +54,10 @@ class Program {
   // Client rectangle of a control in the coordinates of its parent.
   RECT controlRect(int id) const;
 
+  // The control that has the keyboard focus in the program's thread (the
+  // combo box for its edit field), 0 when no control of the status bar has it.
+  int focusedControl() const;
+
   void click(int id) const;
   void setComboText(int id, const std::wstring& text) const;
   void selectComboItem(int id, int index) const;
