@@ -140,7 +140,9 @@ class TimedEventPump final : public EventPump {
     return real_.fetchEvent();
   }
   void pauseMilliseconds(int milliseconds) override { real_.pauseMilliseconds(milliseconds); }
-  void showMessage(TextView title, TextView text) override { real_.showMessage(title, text); }
+  void showMessage(TextView title, TextView text, MessageFont font) override {
+    real_.showMessage(title, text, font);
+  }
 
  private:
   EventPump& real_;
