@@ -39,11 +39,9 @@ MainLoop::MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, 
 
 void MainLoop::checkModeChange() { kurvlux::checkModeChange(state_, platform_.controls, platform_.plot); }
 
-void MainLoop::mirrorConnectToggle() { showConnectToggle(platform_.controls.controlState(connectToggleId)); }
-
-void MainLoop::showConnectToggle(std::intptr_t toggle) {
+void MainLoop::mirrorConnectToggle() {
   Controls& controls = platform_.controls;
-  const int pressed = toggle == 1 ? 1 : 0;
+  const int pressed = controls.controlState(connectToggleId) == 1 ? 1 : 0;
   controls.setControlText(connectToggleId, pressed ? u"Trennen" : connectCaption);
   // Port and baud rate are fixed while a connection is wanted.
   controls.disableControl(baudBoxId, pressed);
@@ -130,10 +128,7 @@ bool MainLoop::runPass() {
 
   // The last pass ended with handling window messages.
   passControls_.forgetReadings();
-  // Writing the caption does not move the toggle: one reading serves the
-  // mirror, the idle test and the connect step.
-  const std::intptr_t toggle = controls.controlState(connectToggleId);
-  showConnectToggle(toggle);
+  mirrorConnectToggle();
 
   // The threshold only means something to the oscilloscope.
   const bool oscilloscope =
@@ -143,12 +138,13 @@ bool MainLoop::runPass() {
   // While nothing draws (toggle released, or paused) the last finished
   // picture is re-shown now and then, so a window that was covered recovers.
   // The toggle is tested, not the connection, so a disconnecting pass counts.
-  if ((toggle == 0 || controls.controlState(pauseToggleId) == 1) &&
+  if ((controls.controlState(connectToggleId) == 0 || controls.controlState(pauseToggleId) == 1) &&
       elapsedSince(state_.redrawStart, clock.tickCount()) > idleRedrawInterval) {
     platform_.plot.showSnapshot();
     state_.redrawStart = clock.tickCount();
   }
 
+  const std::intptr_t toggle = controls.controlState(connectToggleId);
   if (toggle == 1 && state_.isConnected == 0) {
     connect();
   } else if (toggle == 0 && state_.isConnected == 1) {

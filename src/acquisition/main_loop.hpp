@@ -28,8 +28,6 @@ class MainLoop {
 
  private:
   void mirrorConnectToggle();
-  // Caption of the connect toggle and the enabled states of port and baud box.
-  void showConnectToggle(std::intptr_t toggle);
   void connect();
   void disconnect();
   void dropFailedConnection();
