@@ -6,9 +6,22 @@
 #   tools/throughput.sh [seconds per rate, default 12] [baud rates...]
 # A soak run is one rate for a long time, e.g. tools/throughput.sh 1800 1843200:
 # the last column shows whether the program's memory stays put.
+#
+#   tools/throughput.sh fastplot [seconds, default 12] [earlier Kurvlux.exe]
+# measures "schneller Plot" instead: where one pass of the real window,
+# controls and image store spends its time (pass_profile.exe under Wine),
+# then, in one run on one display, a bare present loop (a fresh DIB section
+# per picture, painted with DrawStateW, then with BitBlt) beside the real
+# program fed at 25000 bytes per second, with the ratio of their rates. An
+# earlier build of the program, when given, is measured in the same run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+mode=rates
+if [ "${1:-}" = fastplot ]; then
+  mode=fastplot
+  shift
+fi
 seconds=${1:-12}
 shift || true
 rates=("$@")
@@ -19,8 +32,47 @@ jobs=$(nproc 2>/dev/null || echo 2)
 {
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build/native -j "$jobs" --target board_simulator &&
     cmake -S . -B build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake &&
-    cmake --build build/win32 -j "$jobs" --target Kurvlux e2e_probe
+    cmake --build build/win32 -j "$jobs" --target Kurvlux e2e_probe pass_profile
 } >build/throughput-build.log 2>&1 || { tail -n 20 build/throughput-build.log; exit 1; }
+
+if [ "$mode" = fastplot ]; then
+  echo "throughput: profile of a \"schneller Plot\" pass" >&2
+  profile=$(
+    source tools/wine_env.sh
+    wine_env_init profile
+    wine_env_display private
+    wine_env_server
+    wine build/win32/pass_profile.exe 5 2>/dev/null | tr -d '\r' | grep -o 'PROFILE .*'
+  )
+  printf '%s\n' "$profile" | sed -n '1s/^PROFILE //p'
+  printf '\n| share of a pass | µs per pass | %% | calls per pass |\n|---|---:|---:|---:|\n'
+  printf '%s\n' "$profile" | sed -n 's/^PROFILE share="\([^"]*\)" us_per_pass=\([^ ]*\) percent=\([^ ]*\) calls_per_pass=\(.*\)$/| \1 | \2 | \3 | \4 |/p'
+  baseline=""
+  if [ -n "${1:-}" ]; then
+    baseline="Z:$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+    baseline=${baseline//\//\\}
+  fi
+  echo "throughput: bare present loop and \"schneller Plot\" for $seconds s" >&2
+  line=$(KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds KURVLUX_BASELINE_EXE="$baseline" \
+    tests/e2e/run_e2e.sh build/win32 build/native --gtest_also_run_disabled_tests \
+    --gtest_filter='Throughput.DISABLED_FastPlot' 2>&1 | tr -d '\r' | grep '^FASTPLOT' || true)
+  [ -n "$line" ] || { echo "throughput: the fast-plot run gave no result" >&2; exit 1; }
+  get() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$line"; }
+  median=$(get werte_median) drawstate=$(get bare_drawstate) bitblt=$(get bare_bitblt)
+  ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+  printf '\n| measured in one run | per second | program ÷ this |\n|---|---:|---:|\n'
+  if [ -n "$baseline" ]; then
+    printf '| earlier build: "schneller Plot", "Werte/s" shown (median) | %s | %s |\n' "$(get baseline_median)" "$(ratio "$median" "$(get baseline_median)")"
+  fi
+  printf '| this build: "schneller Plot", "Werte/s" shown (median) | %s | 1.00 |\n' "$median"
+  printf '| bare present loop, fresh DIB section, DrawStateW | %s | %s |\n' "$drawstate" "$(ratio "$median" "$drawstate")"
+  printf '| bare present loop, fresh DIB section, BitBlt | %s | %s |\n' "$bitblt" "$(ratio "$median" "$bitblt")"
+  printf '\nthis build: readings %s, CPU s per s %s, connected %s\n' "$(get werte)" "$(get cpu_per_s)" "$(get connected)"
+  if [ -n "$baseline" ]; then
+    printf 'earlier build: readings %s, CPU s per s %s, connected %s\n' "$(get baseline_werte)" "$(get baseline_cpu_per_s)" "$(get baseline_connected)"
+  fi
+  exit 0
+fi
 
 results=build/throughput.txt
 : >"$results"

@@ -48,8 +48,31 @@ wine_env_server() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  wine_env_caption_font
   wineserver -p >/dev/null 2>&1
   wine_env_started_server=1
+}
+
+# Wine draws the title bar's buttons with the Marlett symbol font. fonts-wine
+# puts marlett.ttf into Wine's own data folder, where fontconfig does not
+# look and from where Wine 8 did not take it either: the buttons came out as
+# the letters 0, 1 and r. Copied into the prefix's windows\Fonts and named
+# in the Fonts key, it is found.
+wine_env_caption_font() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" source="" candidate
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  for candidate in /usr/share/wine/fonts/marlett.ttf /usr/share/fonts/truetype/wine/marlett.ttf; do
+    [ -f "$candidate" ] && { source=$candidate; break; }
+  done
+  if [ -z "$source" ]; then
+    echo "wine_env: marlett.ttf not found (package fonts-wine); title bar buttons show letters" >&2
+    return 0
+  fi
+  mkdir -p "$fonts"
+  cp "$source" "$fonts/marlett.ttf"
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Marlett (TrueType)' \
+    /d marlett.ttf /f >/dev/null 2>&1
+  wineserver -w
 }
 
 # Restarts the wineserver, e.g. after the COM port mapping changed.

@@ -32,7 +32,7 @@ void checkModeChange(AcquisitionState& state, Controls& controls, PlotOutput& pl
 
 MainLoop::MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
                    SerialPorts& ports, PlotOutput& plot)
-    : platform_{controls, statusBar, events, clock, ports, plot} {
+    : passControls_(controls), platform_{passControls_, statusBar, events, clock, ports, plot} {
   state_.intervalStart = clock.tickCount();
   state_.redrawStart = clock.tickCount();
 }
@@ -126,6 +126,8 @@ bool MainLoop::runPass() {
   Controls& controls = platform_.controls;
   Clock& clock = platform_.clock;
 
+  // The last pass ended with handling window messages.
+  passControls_.forgetReadings();
   mirrorConnectToggle();
 
   // The threshold only means something to the oscilloscope.
@@ -156,6 +158,8 @@ bool MainLoop::runPass() {
   }
 
   runInfoSequence(controls, platform_.events);
+  // The info boxes handled messages while they were open.
+  passControls_.forgetReadings();
 
   return platform_.events.fetchEvent() != closeEvent;
 }

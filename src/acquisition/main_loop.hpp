@@ -3,6 +3,7 @@
 #pragma once
 
 #include "acquisition/acquisition_state.hpp"
+#include "acquisition/pass_controls.hpp"
 
 namespace kurvlux {
 
@@ -34,6 +35,8 @@ class MainLoop {
   void readAndDispatch();
   void dispatch(std::int32_t receivedCount);
 
+  // Declared before the platform, which reaches the controls through it.
+  PassControls passControls_;
   AcquisitionPlatform platform_;
   AcquisitionState state_;
 };

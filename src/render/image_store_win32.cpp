@@ -221,6 +221,18 @@ bool Win32ImageStore::blit(HBITMAP target, int sourceNumber) {
 std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
   Image* from = find(source);
   if (from == nullptr || !replaceable(target)) return 0;
+  // Every presentation copies the drawing image into the snapshot. A target
+  // of the same size keeps its bitmap and only takes the pixels: it is just
+  // as independent a copy, without a new DIB section each time. Its handle
+  // stays, so a control that shows it shows the new picture.
+  if (Image* into = find(target); into != nullptr && target != source && into->width == from->width &&
+                                  into->height == from->height) {
+    if (!blit(into->bitmap, source)) return 0;
+    into->generation = nextGeneration_++;
+    into->copyOf = source;
+    into->copyOfGeneration = from->generation;
+    return reinterpret_cast<std::uintptr_t>(into->bitmap);
+  }
   // The copy is made before the target's old image is released, so copying
   // an image onto its own number keeps it intact.
   Image copy;
@@ -293,8 +305,14 @@ void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
   const bool framed = (style & WS_BORDER) != 0 || (style & SS_SUNKEN) != 0 ||
                       (extendedStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0;
   const int frame = framed ? 4 : 0;
-  SetWindowPos(control.window, nullptr, 0, 0, size.bmWidth + frame, size.bmHeight + frame,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Every presentation shows an image of the same size; a move to the size
+  // the control already has would only cost a round through the window system.
+  RECT bounds{};
+  GetWindowRect(control.window, &bounds);
+  if (bounds.right - bounds.left != size.bmWidth + frame || bounds.bottom - bounds.top != size.bmHeight + frame) {
+    SetWindowPos(control.window, nullptr, 0, 0, size.bmWidth + frame, size.bmHeight + frame,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   // Repaint before returning: the picture is on screen when the call ends.
   InvalidateRect(control.window, nullptr, FALSE);
   UpdateWindow(control.window);
@@ -313,11 +331,16 @@ HBITMAP Win32ImageStore::bitmapToPaint(const ImageControl& control) const {
   return unchanged ? control.standIn : nullptr;
 }
 
-// The bitmap at the control's top-left corner in its natural size.
+// The bitmap at the control's top-left corner in its natural size. A plain
+// copy puts the same pixels on screen as drawing the bitmap through
+// DrawStateW, which takes a detour through a bitmap of its own.
 void Win32ImageStore::paint(const ImageControl& control, HDC context) const {
-  if (HBITMAP bitmap = bitmapToPaint(control); bitmap != nullptr) {
-    DrawStateW(context, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 0, 0, 0, 0, DST_BITMAP);
-  }
+  const HBITMAP bitmap = bitmapToPaint(control);
+  if (bitmap == nullptr) return;
+  BITMAP size{};
+  if (GetObjectW(bitmap, sizeof(size), &size) == 0) return;
+  MemoryContext source(bitmap);
+  if (source.get() != nullptr) BitBlt(context, 0, 0, size.bmWidth, size.bmHeight, source.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CALLBACK Win32ImageStore::controlProcedure(HWND window, UINT message, WPARAM wParam,

@@ -44,7 +44,11 @@ void ControlTable::setControlText(int id, TextView text) {
 
 void ControlTable::disableControl(int id, int flag) {
   const ControlRecord* record = find(id);
-  if (record) EnableWindow(record->handle, flag == 0 ? TRUE : FALSE);
+  // Re-applying the state a control already has would change nothing on
+  // screen, yet costs the loop a round through the window system per pass.
+  if (record && (IsWindowEnabled(record->handle) != FALSE) != (flag == 0)) {
+    EnableWindow(record->handle, flag == 0 ? TRUE : FALSE);
+  }
 }
 
 void ControlTable::addControlItem(int id, int position, TextView text) {

@@ -27,6 +27,19 @@ void setWindowText(HWND window, TextView text) {
   SetWindowTextW(window, wide.c_str());
 }
 
+// The loop writes the connect caption on every pass; a button repaints on
+// every new caption, so a caption it already shows is not written again.
+// InternalGetWindowText reads the stored caption without a message.
+void setCaption(HWND button, TextView text) {
+  const std::wstring wide = wideText(text);
+  std::wstring shown(wide.size() + 2, L'\0');
+  const int length = InternalGetWindowText(button, shown.data(), static_cast<int>(shown.size()));
+  if (length >= 0 && static_cast<std::size_t>(length) == wide.size() && shown.compare(0, wide.size(), wide) == 0) {
+    return;
+  }
+  SetWindowTextW(button, wide.c_str());
+}
+
 std::intptr_t comboState(HWND combo) { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }
 
 void comboSetState(HWND combo, std::intptr_t value) {
@@ -95,7 +108,7 @@ void fitClosedHeight(HWND combo, int height) {
 // list's selection alone.
 const ControlKind editableComboKind{comboState, comboSetState, windowText, setWindowText, comboAddItem};
 const ControlKind listComboKind{comboState, comboSetState, listComboText, listComboSetText, comboAddItem};
-const ControlKind buttonKind{buttonState, buttonSetState, windowText, setWindowText, nullptr};
+const ControlKind buttonKind{buttonState, buttonSetState, windowText, setCaption, nullptr};
 
 HWND createComboBox(ControlTable& controls, int id, int x, int y, int width, int height, int flags) {
   const int type = flags & CBS_DROPDOWNLIST;

@@ -66,6 +66,19 @@ void showFocusIndication(HWND window, bool show) {
 
 }  // namespace
 
+// SetFocus does not refuse a disabled window, so this is asked first. The
+// edit field of a combo box stays enabled itself when its box is disabled:
+// every window up to the top-level one must be enabled.
+bool canTakeFocus(HWND window, HWND control) {
+  if (control == nullptr || !IsWindow(control) || !IsChild(window, control) || !IsWindowVisible(control)) {
+    return false;
+  }
+  for (HWND step = control; step != nullptr && step != window; step = GetParent(step)) {
+    if (!IsWindowEnabled(step)) return false;
+  }
+  return true;
+}
+
 void cycleFocus(HWND window, bool forward) {
   std::vector<HWND> candidates;
   EnumChildWindows(window, collectCandidate, reinterpret_cast<LPARAM>(&candidates));
@@ -185,9 +198,7 @@ LRESULT CALLBACK WindowTable::procedure(HWND window, UINT message, WPARAM wParam
         showFocusIndication(window, false);
         table.recordEvent(*record, windowDeactivatedEvent);
       } else {
-        if (record->focusBeforeDeactivation != nullptr && IsWindow(record->focusBeforeDeactivation)) {
-          SetFocus(record->focusBeforeDeactivation);
-        }
+        if (canTakeFocus(window, record->focusBeforeDeactivation)) SetFocus(record->focusBeforeDeactivation);
         table.recordEvent(*record, windowActivatedEvent);
       }
       return 0;

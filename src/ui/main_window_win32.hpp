@@ -67,6 +67,10 @@ class WindowTable {
   EventQueue events_;
 };
 
+// True when the control inside the window is visible and it and every window
+// between it and the top-level window are enabled.
+bool canTakeFocus(HWND window, HWND control);
+
 // Moves the focus among the window's tab stops; the accelerator keys end here.
 void cycleFocus(HWND window, bool forward);
 

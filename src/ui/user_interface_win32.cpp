@@ -46,9 +46,15 @@ UserInterface::UserInterface(ModeNames modeNames) {
   // From here on the controls' coordinates count from the status bar's corner.
   // Without a status bar the controls stay in the main window rather than
   // becoming windows of their own.
+  // A moved window lands at the top of its new parent's child order, which
+  // would make Tab walk the row from right to left; each one is put last
+  // instead, so the order is the row's from left to right.
   if (const HWND bar = statusBars_.statusBarHandle(statusBarId)) {
     for (const ControlLayout& layout : controlLayouts) {
-      if (const HWND control = controls_.controlHandle(layout.id)) SetParent(control, bar);
+      if (const HWND control = controls_.controlHandle(layout.id)) {
+        SetParent(control, bar);
+        SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      }
     }
   }
   fillControlContents(controls_, modeNames);

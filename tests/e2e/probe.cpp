@@ -18,12 +18,6 @@ namespace {
 
 constexpr wchar_t programTitle[] = L"Kurvlux v1.0 [Vevi Version]";
 
-std::wstring environment(const wchar_t* name) {
-  wchar_t value[1024] = {};
-  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
 struct WindowSearch {
   DWORD processId;
   std::vector<HWND> found;
@@ -45,6 +39,12 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
 }
 
 }  // namespace
+
+std::wstring environment(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -92,8 +92,8 @@ Program::~Program() {
   }
 }
 
-bool Program::start() {
-  std::wstring exe = environment(L"KURVLUX_EXE");
+bool Program::start(const std::wstring& program) {
+  std::wstring exe = program.empty() ? environment(L"KURVLUX_EXE") : program;
   if (exe.empty()) exe = L"Kurvlux.exe";
   std::wstring commandLine = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
@@ -217,6 +217,16 @@ bool Program::pressed(int id) const {
   DWORD_PTR state = 0;
   SendMessageTimeoutW(control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
   return state == BST_CHECKED;
+}
+
+int Program::focusedControl() const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  if (!GetGUIThreadInfo(info_.dwThreadId, &thread) || thread.hwndFocus == nullptr) return 0;
+  for (HWND step = thread.hwndFocus; step != nullptr; step = GetParent(step)) {
+    if (GetParent(step) == statusBar()) return GetDlgCtrlID(step);
+  }
+  return 0;
 }
 
 bool Program::enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }

@@ -26,8 +26,9 @@ class Program {
   Program& operator=(const Program&) = delete;
   ~Program();
 
-  // Starts Kurvlux.exe and waits for its main window; false on failure.
-  bool start();
+  // Starts Kurvlux.exe (or the program given) and waits for its main
+  // window; false on failure.
+  bool start(const std::wstring& program = std::wstring());
   // Asks the window to close and waits for the process; its exit code, or
   // STILL_ACTIVE when it did not end in time.
   DWORD close(int timeoutMs = 15000);
@@ -52,6 +53,10 @@ class Program {
   bool enabled(int id) const;
   // Client rectangle of a control in the coordinates of its parent.
   RECT controlRect(int id) const;
+
+  // The control that has the keyboard focus in the program's thread (the
+  // combo box for its edit field), 0 when no control of the status bar has it.
+  int focusedControl() const;
 
   void click(int id) const;
   void setComboText(int id, const std::wstring& text) const;
@@ -87,5 +92,7 @@ class Program {
 std::wstring windowText(HWND window);
 std::wstring messageBoxText(HWND box);
 std::string narrow(const std::wstring& text);
+// A variable of the environment, empty when it is not set.
+std::wstring environment(const wchar_t* name);
 
 }  // namespace probe

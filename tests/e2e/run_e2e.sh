@@ -84,6 +84,10 @@ answer() {
     # The private screen is black but for the program's windows: keep those.
     screenshot) { import -window root -display "$DISPLAY" "$e2e_dir/$2.png" &&
       mogrify -trim +repage "$e2e_dir/$2.png"; } 2>/dev/null || reply="failed" ;;
+    # Real key presses through the X server, into the program's window.
+    key) shift
+      window=$(xdotool search --name '^Kurvlux v1\.0' 2>/dev/null | head -n 1)
+      { [ -n "$window" ] && xdotool windowfocus --sync "$window" key "$@"; } >/dev/null 2>&1 || reply="failed" ;;
     cpu) reply="ok $(program_cpu_seconds)" ;;
     memory) reply="ok $(program_resident_kb)" ;;
     *) reply="unknown request" ;;

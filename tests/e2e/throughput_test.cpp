@@ -34,6 +34,180 @@ std::string joined(const std::vector<long>& values) {
   return text;
 }
 
+// The yardstick for the present path: a window of this process repainted as
+// fast as it goes with a fresh 1000 x 256 24-bit DIB section each time, the
+// picture copied in from a source image, one message fetched per round as
+// the program's loop does. painter is DrawStateW or BitBlt.
+enum class Painter { drawState, bitBlt };
+
+struct BarePresent {
+  HBITMAP shown = nullptr;
+  Painter painter = Painter::drawState;
+};
+
+LRESULT CALLBACK barePresentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
+  const auto* present = reinterpret_cast<const BarePresent*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  PAINTSTRUCT paint;
+  HDC screen = BeginPaint(window, &paint);
+  if (present != nullptr && present->shown != nullptr) {
+    if (present->painter == Painter::drawState) {
+      DrawStateW(screen, nullptr, nullptr, reinterpret_cast<LPARAM>(present->shown), 0, 0, 0, 0, 0, DST_BITMAP);
+    } else {
+      HDC memory = CreateCompatibleDC(screen);
+      HGDIOBJ old = SelectObject(memory, present->shown);
+      BitBlt(screen, 0, 0, 1000, 256, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteDC(memory);
+    }
+  }
+  EndPaint(window, &paint);
+  return 0;
+}
+
+double barePresentsPerSecond(Painter painter, double seconds) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = barePresentProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"KurvluxBarePresent";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"bare present", WS_POPUP | WS_VISIBLE, 0, 0, 1000,
+                                256, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (window == nullptr) return 0;
+  BarePresent present;
+  present.painter = painter;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&present));
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 1000;
+  info.bmiHeader.biHeight = 256;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* sourcePixels = nullptr;
+  HBITMAP source = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &sourcePixels, nullptr, 0);
+  auto* bytes = static_cast<unsigned char*>(sourcePixels);
+  for (int i = 0; i < 1000 * 256 * 3; ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  long long rounds = 0;
+  do {
+    void* pixels = nullptr;
+    HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    HDC from = CreateCompatibleDC(nullptr);
+    HDC to = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    HGDIOBJ oldTo = SelectObject(to, fresh);
+    BitBlt(to, 0, 0, 1000, 256, from, 0, 0, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    HBITMAP previous = present.shown;
+    present.shown = fresh;
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    if (previous != nullptr) DeleteObject(previous);
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    ++rounds;
+    QueryPerformanceCounter(&now);
+  } while (static_cast<double>(now.QuadPart - start.QuadPart) < seconds * static_cast<double>(frequency.QuadPart));
+  const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  DestroyWindow(window);
+  if (present.shown != nullptr) DeleteObject(present.shown);
+  DeleteObject(source);
+  return static_cast<double>(rounds) / elapsed;
+}
+
+// "Werte/s" as the program shows it, read about ten times a second until the
+// time is up; the readings that changed, in order.
+std::vector<long> shownValues(const probe::Program& program, long seconds, std::vector<long>* frames) {
+  const DWORD start = GetTickCount();
+  std::vector<long> values;
+  std::wstring lastShown;
+  while (GetTickCount() - start < static_cast<DWORD>(seconds * 1000)) {
+    const std::wstring shown = program.statusText(1);
+    if (shown != lastShown && shown.find(L" Werte/s") != std::wstring::npos) {
+      lastShown = shown;
+      values.push_back(std::wcstol(shown.c_str(), nullptr, 10));
+      if (frames != nullptr) frames->push_back(std::wcstol(program.statusText(0).c_str(), nullptr, 10));
+    }
+    Sleep(100);
+  }
+  return values;
+}
+
+// The median, leaving out the first update, which counts from before the
+// stream settled.
+long settledMedian(const std::vector<long>& values) {
+  std::vector<long> settled(values.size() > 2 ? values.begin() + 1 : values.begin(), values.end());
+  std::sort(settled.begin(), settled.end());
+  return settled.empty() ? 0 : settled[settled.size() / 2];
+}
+
+struct FastPlotRun {
+  bool connected = false;
+  std::vector<long> values;
+  double cpuPerSecond = 0;
+};
+
+FastPlotRun fastPlotRun(const std::wstring& exe, long seconds) {
+  FastPlotRun run;
+  if (probe::askHost("board --wave ramp --rate 25000").substr(0, 2) != "ok") {
+    ADD_FAILURE() << "the board did not start";
+    return run;
+  }
+  probe::Program program;
+  if (!program.start(exe)) {
+    ADD_FAILURE() << "the program did not start";
+    return run;
+  }
+  program.setComboText(6, L"COM7");
+  program.selectComboItem(8, 1);
+  EXPECT_EQ(program.comboText(8), L"schneller Plot");
+  program.click(10);
+  EXPECT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Trennen"; }));
+  run.connected = probe::waitUntil([&] { return program.pressed(10); }, 2000) &&
+                  !probe::waitUntil([&] { return !program.pressed(10); }, 1000);
+  const double cpuStart = hostFigure("cpu");
+  const DWORD start = GetTickCount();
+  run.values = shownValues(program, seconds, nullptr);
+  const double cpu = hostFigure("cpu") - cpuStart;
+  const double elapsed = (GetTickCount() - start) / 1000.0;
+  run.cpuPerSecond = elapsed > 0 ? cpu / elapsed : 0.0;
+  probe::askHost("unplug");
+  EXPECT_EQ(program.close(), 0u);
+  EXPECT_FALSE(run.values.empty()) << "the program showed no rate";
+  return run;
+}
+
+// Not part of the test run: tools/throughput.sh fastplot. The bare present
+// loop in both painters, then the real program in "schneller Plot" fed at
+// the line rate of 250000 baud, in one run on the same display; with
+// KURVLUX_BASELINE_EXE set, an earlier build of the program as well.
+TEST(Throughput, DISABLED_FastPlot) {
+  const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
+  const double drawState = barePresentsPerSecond(Painter::drawState, 5.0);
+  const double bitBlt = barePresentsPerSecond(Painter::bitBlt, 5.0);
+  const std::wstring baselineExe = probe::environment(L"KURVLUX_BASELINE_EXE");
+  FastPlotRun baseline;
+  if (!baselineExe.empty()) baseline = fastPlotRun(baselineExe, seconds);
+  const FastPlotRun run = fastPlotRun(std::wstring(), seconds);
+  std::printf("FASTPLOT connected=%d werte_median=%ld werte=[%s] cpu_per_s=%.3f baseline_connected=%d "
+              "baseline_median=%ld baseline_werte=[%s] baseline_cpu_per_s=%.3f bare_drawstate=%.0f "
+              "bare_bitblt=%.0f\n",
+              run.connected ? 1 : 0, settledMedian(run.values), joined(run.values).c_str(), run.cpuPerSecond,
+              baseline.connected ? 1 : 0, settledMedian(baseline.values), joined(baseline.values).c_str(),
+              baseline.cpuPerSecond, drawState, bitBlt);
+}
+
 TEST(Throughput, DISABLED_AtBaudRate) {
   const long baud = environmentNumber("KURVLUX_BAUD", 250000);
   const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
@@ -51,28 +225,15 @@ TEST(Throughput, DISABLED_AtBaudRate) {
   const double cpuStart = hostFigure("cpu");
   const double memoryStart = hostFigure("memory");
   const DWORD start = GetTickCount();
-  std::vector<long> values;
   std::vector<long> frames;
-  std::wstring lastShown;
-  while (GetTickCount() - start < static_cast<DWORD>(seconds * 1000)) {
-    const std::wstring shown = program.statusText(1);
-    if (shown != lastShown && shown.find(L" Werte/s") != std::wstring::npos) {
-      lastShown = shown;
-      values.push_back(std::wcstol(shown.c_str(), nullptr, 10));
-      frames.push_back(std::wcstol(program.statusText(0).c_str(), nullptr, 10));
-    }
-    Sleep(100);
-  }
+  const std::vector<long> values = shownValues(program, seconds, &frames);
   const double cpu = hostFigure("cpu") - cpuStart;
   const double memoryEnd = hostFigure("memory");
   const double elapsed = (GetTickCount() - start) / 1000.0;
   const std::string board = probe::askHost("unplug");
   EXPECT_EQ(program.close(), 0u);
 
-  // The first update counts from before the stream settled; leave it out.
-  std::vector<long> settled(values.size() > 2 ? values.begin() + 1 : values.begin(), values.end());
-  std::sort(settled.begin(), settled.end());
-  const long median = settled.empty() ? 0 : settled[settled.size() / 2];
+  const long median = settledMedian(values);
   std::printf("THROUGHPUT baud=%ld fed=%ld connected=%d werte_median=%ld werte=[%s] fps=[%s] "
               "cpu_per_s=%.3f rss_kb=%.0f->%.0f board=\"%s\"\n",
               baud, rate, connected ? 1 : 0, median, joined(values).c_str(), joined(frames).c_str(),

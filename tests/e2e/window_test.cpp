@@ -2,6 +2,10 @@
 // canvas, info boxes, and closing.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "e2e/probe.hpp"
 
 namespace {
@@ -30,6 +34,30 @@ TEST_F(Started, WindowHasItsTitleAndFixedSize) {
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_THICKFRAME);
   EXPECT_EQ(probe::askHost("screenshot window-start"), "ok");
+}
+
+// Presses a key on the window through the X server and returns the control
+// that then has the focus, once it has moved (or the same after a while).
+int focusAfterKey(const Program& program, const std::string& key) {
+  const int before = program.focusedControl();
+  if (probe::askHost("key " + key) != "ok") return -1;
+  probe::waitUntil([&] { return program.focusedControl() != before; }, 3000);
+  return program.focusedControl();
+}
+
+TEST_F(Started, TabWalksTheControlsLeftToRightAndShiftTabBack) {
+  // Nothing has the focus at start: the first Tab enters at the port box.
+  std::vector<int> forward;
+  for (int i = 0; i < 8; ++i) forward.push_back(focusAfterKey(program, "Tab"));
+  std::vector<int> backward;
+  for (int i = 0; i < 8; ++i) backward.push_back(focusAfterKey(program, "shift+Tab"));
+  std::printf("TAB focus read:");
+  for (const int id : forward) std::printf(" %d", id);
+  std::printf(" | Shift+Tab:");
+  for (const int id : backward) std::printf(" %d", id);
+  std::printf("\n");
+  EXPECT_EQ(forward, (std::vector<int>{6, 7, 10, 8, 9, 11, 12, 6}));
+  EXPECT_EQ(backward, (std::vector<int>{12, 11, 9, 8, 10, 7, 6, 12}));
 }
 
 TEST_F(Started, ControlsStandInTheStatusBarAtTheirPlaces) {

@@ -146,6 +146,8 @@ TEST(RemoveOccurrences, DropsNonOverlappingMatches) {
     const char16_t* result;
   } cases[] = {
       {u"COM3", u"COM", true, u"3"},
+      {u"3COM", u"COM", true, u"3"},
+      {u"3CO", u"COM", true, u"3CO"},
       {u"com12", u"COM", true, u"12"},
       {u"COMCOM5", u"COM", true, u"5"},
       {u"Xcom2", u"COM", true, u"X2"},

@@ -48,13 +48,15 @@ class FakeSerialDeviceKey final : public SerialDeviceValues {
       if (value.name != name) continue;
       if (value.data.size() > size) return false;
       std::copy(value.data.begin(), value.data.end(), data);
-      size = static_cast<std::uint32_t>(value.data.size());
+      size = static_cast<std::uint32_t>(value.data.size()) + overstatedBytes;
       return true;
     }
     return false;
   }
 
   int nameCalls = 0;
+  // A driver may report more bytes than it wrote, even more than the buffer holds.
+  std::uint32_t overstatedBytes = 0;
   std::vector<Text> queried;
 
  private:
@@ -125,6 +127,21 @@ TEST(PortList, UnreadableDataIsSkippedAndTheListGoesOn) {
                            {u"d", textData(u"COM2")}});
   EXPECT_EQ(collectPortNumbers(key), (std::vector<std::int32_t>{1, 6, 2}));
   EXPECT_EQ(key.queried, (std::vector<Text>{u"a", u"b", u"c", u"d"}));
+}
+
+TEST(PortList, DataSizeBeyondTheBufferReadsOnlyTheBuffer) {
+  // The buffer is filled to its last byte without a NUL, so a size taken at
+  // its word would read on past it (the sanitized build reports that).
+  auto full = textData(u"COM3" + Text(123, u'7'), false);
+  full.push_back('x');
+  ASSERT_EQ(full.size(), 255u);
+  for (const std::uint32_t overstated : {1u, 4096u}) {
+    SCOPED_TRACE(overstated);
+    FakeSerialDeviceKey key({{u"a", full}, {u"b", textData(u"COM2")}});
+    key.overstatedBytes = overstated;
+    // 127 code units fit; the odd last byte is no character.
+    EXPECT_EQ(collectPortNumbers(key), (std::vector<std::int32_t>{portNumberFromText(u"COM3" + Text(123, u'7')), 2}));
+  }
 }
 
 TEST(PortList, LongOrEmptyNameEndsTheEnumeration) {

@@ -103,6 +103,28 @@ TEST(DrawingTarget, StoresBlueGreenRedBottomUp) {
   EXPECT_EQ(memory, expected);
 }
 
+TEST(DrawingTarget, LongRunsKeepBlueGreenRedInEveryPixel) {
+  // Runs of four or more pixels are stored in blocks of four; each length
+  // below ends the run at a different point of a block.
+  for (const int length : {4, 5, 7}) {
+    SCOPED_TRACE(length);
+    const std::int32_t rowLength = ((3 * 8 + 3) / 4) * 4;
+    std::vector<std::uint8_t> memory(static_cast<std::size_t>(rowLength) * 2, 0);
+    DrawingTarget target(PixelView{memory.data(), rowLength, 8, 2});
+    target.drawLine(1, 0, length, 0, 0x332211);  // top row, the last in memory
+    target.fillBox(1, 1, length, 1, 0x665544);   // bottom row, the first
+    for (int x = 0; x < 8; ++x) {
+      SCOPED_TRACE(x);
+      using Bytes = std::vector<std::uint8_t>;
+      const bool inRun = x >= 1 && x <= length;
+      const std::uint8_t* top = memory.data() + rowLength + 3 * x;
+      const std::uint8_t* bottom = memory.data() + 3 * x;
+      EXPECT_EQ(Bytes(top, top + 3), inRun ? Bytes({0x33, 0x22, 0x11}) : Bytes(3, 0));
+      EXPECT_EQ(Bytes(bottom, bottom + 3), inRun ? Bytes({0x66, 0x55, 0x44}) : Bytes(3, 0));
+    }
+  }
+}
+
 struct LineCase {
   const char* name;
   std::int32_t x1, y1, x2, y2;

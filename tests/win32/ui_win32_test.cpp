@@ -50,6 +50,17 @@ class UiShell : public ::testing::Test {
     }
   }
   static HWND bar() { return ui->statusBars().statusBarHandle(statusBarId); }
+  // The window that takes the keyboard focus for a control: the edit field
+  // of an editable combo box, the control itself otherwise.
+  static HWND focusWindowOf(int id) {
+    const HWND control = ui->controls().controlHandle(id);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetComboBoxInfo(control, &info) && info.hwndItem != nullptr && info.hwndItem != control) {
+      return info.hwndItem;
+    }
+    return control;
+  }
   static UserInterface* ui;
 };
 
@@ -478,10 +489,13 @@ TEST_F(UiShell, TabCyclesThroughTheSevenControls) {
     cycleFocus(window, true);
     visited.push_back(GetFocus());
   }
-  EXPECT_EQ(visited.back(), info.hwndItem) << "seven Tabs come round again";
-  std::vector<HWND> distinct = visited;
-  std::sort(distinct.begin(), distinct.end());
-  EXPECT_EQ(std::unique(distinct.begin(), distinct.end()), distinct.end());
+  // Left to right along the row, starting after the baud box and wrapping.
+  std::vector<HWND> expected;
+  for (const int id : {connectToggleId, modeListId, thresholdBoxId, pauseToggleId, infoToggleId, portBoxId,
+                       baudBoxId}) {
+    expected.push_back(focusWindowOf(id));
+  }
+  EXPECT_EQ(visited, expected);
   for (int i = 5; i >= 0; --i) {
     cycleFocus(window, false);
     EXPECT_EQ(GetFocus(), visited[static_cast<std::size_t>(i)]);
@@ -512,6 +526,25 @@ TEST_F(UiShell, TabCyclesThroughTheSevenControls) {
     EXPECT_EQ(GetFocus(), visited[static_cast<std::size_t>((beforeAt + 1) % 7)]);
   } else {
     ADD_FAILURE() << "the main window could not be activated";
+  }
+  drain();
+}
+
+TEST_F(UiShell, ReactivationGivesTheFocusBackOnlyToAControlThatCanTakeIt) {
+  drain();
+  const HWND window = ui->mainWindow();
+  const HWND portEdit = focusWindowOf(portBoxId);
+  for (const bool disabledMeanwhile : {false, true}) {
+    SCOPED_TRACE(disabledMeanwhile);
+    SetFocus(portEdit);
+    ASSERT_EQ(GetFocus(), portEdit);
+    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(nullptr);
+    // The box, not its edit field, is what connecting disables.
+    ui->controls().disableControl(portBoxId, disabledMeanwhile ? 1 : 0);
+    SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), disabledMeanwhile ? nullptr : portEdit);
+    ui->controls().disableControl(portBoxId, 0);
   }
   drain();
 }
