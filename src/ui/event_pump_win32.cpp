@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/wide_text_win32.hpp"
+#include "ui/tooltip_win32.hpp"
 
 namespace kurvlux {
 
@@ -42,6 +43,7 @@ int Win32EventPump::fetchEvent() {
   }
   MSG message{};
   if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return 0;
+  relayToTooltip(message);
 
   const HWND active = GetActiveWindow();
   const WindowRecord* record = windows_.findByHandle(active);

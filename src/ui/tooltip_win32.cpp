@@ -40,7 +40,12 @@ void registerTool(HWND tooltips, HWND tool, std::wstring& text) {
   TOOLINFOW info{};
   // The smallest record every version of the common controls accepts.
   info.cbSize = TTTOOLINFOW_V2_SIZE;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  // No TTF_SUBCLASS: the common controls' subclass chain looks itself up in
+  // the window's properties on every message, a round trip to the Wine
+  // server, which made each poll of a control cost some hundred
+  // microseconds instead of one. The event fetch hands the mouse messages
+  // to the tip instead (relayToTooltip).
+  info.uFlags = TTF_IDISHWND;
   info.hwnd = GetParent(tool);
   info.uId = reinterpret_cast<UINT_PTR>(tool);
   info.lpszText = text.data();
@@ -66,6 +71,12 @@ void setTooltip(HWND control, TextView text) {
   if (isComboBox(control)) {
     if (const HWND child = GetWindow(control, GW_CHILD); child != nullptr) registerTool(tooltips, child, wide);
   }
+}
+
+void relayToTooltip(const MSG& message) {
+  if (tooltipWindow == nullptr || message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) return;
+  MSG relayed = message;
+  SendMessageW(tooltipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 HWND tooltipWindowHandle() { return tooltipWindow; }

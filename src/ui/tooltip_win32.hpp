@@ -12,6 +12,10 @@ namespace kurvlux {
 // tooltip window is created at the first call.
 void setTooltip(HWND control, TextView text);
 
+// Hands a mouse message taken from the queue to the tooltip window, which
+// learns from it where the pointer rests; anything else is ignored.
+void relayToTooltip(const MSG& message);
+
 // The tooltip window, null before the first setTooltip.
 HWND tooltipWindowHandle();
 
