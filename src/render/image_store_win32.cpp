@@ -3,7 +3,10 @@
 // the DIB section's memory; GDI only allocates, fills, copies and paints.
 #include "render/image_store_win32.hpp"
 
+#include <cstring>
 #include <utility>
+
+#include "render/changed_area.hpp"
 
 namespace kurvlux {
 
@@ -28,9 +31,17 @@ struct Win32ImageStore::ImageControl {
   int standInNumber = -1;
   std::uint64_t standInGeneration = 0;
   HBITMAP privateCopy = nullptr;
+  // The pixels the last presentation put on screen, so the next one repaints
+  // only where the picture differs; empty while unknown (before the first
+  // presentation and after the window system had the control repainted).
+  std::vector<std::uint8_t> shown;
+  int shownWidth = 0;
+  int shownHeight = 0;
 };
 
 namespace {
+
+std::size_t rowBytes(int width) { return static_cast<std::size_t>(((3 * width + 3) / 4) * 4); }
 
 HBITMAP asBitmap(std::intptr_t value) { return reinterpret_cast<HBITMAP>(value); }
 
@@ -184,7 +195,7 @@ PixelView Win32ImageStore::startDrawing(int number) {
   image->generation = nextGeneration_++;
   image->copyOf = -1;
   GdiFlush();
-  const std::int32_t rowLength = ((3 * image->width + 3) / 4) * 4;
+  const auto rowLength = static_cast<std::int32_t>(rowBytes(image->width));
   return PixelView{static_cast<std::uint8_t*>(image->pixels), rowLength, image->width, image->height};
 }
 
@@ -227,7 +238,14 @@ std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
   // stays, so a control that shows it shows the new picture.
   if (Image* into = find(target); into != nullptr && target != source && into->width == from->width &&
                                   into->height == from->height) {
-    if (!blit(into->bitmap, source)) return 0;
+    // Two DIB sections of one size share one memory layout; copying the
+    // memory gives the same pixels as a blit for a quarter of its time.
+    if (into->pixels != nullptr && from->pixels != nullptr) {
+      GdiFlush();
+      std::memcpy(into->pixels, from->pixels, rowBytes(from->width) * static_cast<std::size_t>(from->height));
+    } else if (!blit(into->bitmap, source)) {
+      return 0;
+    }
     into->generation = nextGeneration_++;
     into->copyOf = source;
     into->copyOfGeneration = from->generation;
@@ -313,7 +331,66 @@ void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
     SetWindowPos(control.window, nullptr, 0, 0, size.bmWidth + frame, size.bmHeight + frame,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  // Repaint before returning: the picture is on screen when the call ends.
+  present(control);
+}
+
+// The picture is on screen when the call ends. Only the box in which it
+// differs from what the last presentation put there is painted, straight
+// onto the control: the same pixels as a full repaint, yet a chart that adds
+// a column per picture no longer sends the whole picture through the window
+// system every time.
+void Win32ImageStore::present(ImageControl& control) {
+  // Exposes still waiting are painted first, as the full repaint did.
+  UpdateWindow(control.window);
+  const HBITMAP bitmap = bitmapToPaint(control);
+  const int number = numberOfBitmap(bitmap);
+  if (bitmap == nullptr) return;
+  if (number < 0 || images_[static_cast<std::size_t>(number)].pixels == nullptr) {
+    repaintWhole(control);
+    return;
+  }
+  const Image& image = images_[static_cast<std::size_t>(number)];
+  const std::size_t rowLength = rowBytes(image.width);
+  const std::size_t bytes = rowLength * static_cast<std::size_t>(image.height);
+  const auto* pixels = static_cast<const std::uint8_t*>(image.pixels);
+  const PixelBox whole{0, 0, image.width, image.height};
+  const bool known =
+      control.shown.size() == bytes && control.shownWidth == image.width && control.shownHeight == image.height;
+  PixelBox box = whole;
+  if (known) {
+    box = changedArea(control.shown.data(), pixels, static_cast<std::int32_t>(rowLength), image.width,
+                      image.height);
+    // Showing an unchanged picture again is how the program repairs a window
+    // the screen may have lost; that is honoured in full.
+    if (box.empty()) box = whole;
+  }
+  bool drawn = false;
+  if (const HDC screen = GetDC(control.window); screen != nullptr) {
+    MemoryContext source(bitmap);
+    drawn = source.get() != nullptr && BitBlt(screen, box.x, box.y, box.width, box.height, source.get(), box.x,
+                                              box.y, SRCCOPY) != FALSE;
+    ReleaseDC(control.window, screen);
+  }
+  if (!drawn) {
+    repaintWhole(control);
+    return;
+  }
+  if (!known) {
+    control.shown.assign(pixels, pixels + bytes);
+    control.shownWidth = image.width;
+    control.shownHeight = image.height;
+    return;
+  }
+  // Memory rows run bottom-up.
+  for (int y = box.y; y < box.y + box.height; ++y) {
+    const std::size_t offset =
+        static_cast<std::size_t>(image.height - 1 - y) * rowLength + 3 * static_cast<std::size_t>(box.x);
+    std::memcpy(control.shown.data() + offset, pixels + offset, 3 * static_cast<std::size_t>(box.width));
+  }
+}
+
+void Win32ImageStore::repaintWhole(ImageControl& control) {
+  control.shown.clear();
   InvalidateRect(control.window, nullptr, FALSE);
   UpdateWindow(control.window);
 }
@@ -354,6 +431,8 @@ LRESULT CALLBACK Win32ImageStore::controlProcedure(HWND window, UINT message, WP
       HDC context = BeginPaint(window, &paintStruct);
       if (context != nullptr) control->owner->paint(*control, context);
       EndPaint(window, &paintStruct);
+      // What is on screen is no longer known to be the last presentation.
+      control->shown.clear();
       return 0;
     }
     case WM_PRINTCLIENT:

@@ -54,6 +54,8 @@ class Win32ImageStore final : public ImageStore {
   static HBITMAP createBitmap(int width, int height, void** pixels);
   bool blit(HBITMAP target, int sourceNumber);
   void keepBitmap(ImageControl& control, HBITMAP bitmap);
+  void present(ImageControl& control);
+  void repaintWhole(ImageControl& control);
   void keepStandIns(int number);
   HBITMAP bitmapToPaint(const ImageControl& control) const;
   void paint(const ImageControl& control, HDC context) const;
