@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <vector>
+
 #include "render/canvas.hpp"
 #include "render/image_store_win32.hpp"
 #include "render/raster.hpp"
@@ -29,6 +33,53 @@ ColourValue screenPixel(HWND window, int x, int y) {
   const COLORREF colour = GetPixel(context, x, y);
   ReleaseDC(window, context);
   return static_cast<ColourValue>(colour);
+}
+
+// The pixels of a context's top-left width x height pixels, as 24-bit
+// bottom-up rows.
+std::vector<std::uint8_t> pixelsOf(HDC source, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(nullptr);
+  HGDIOBJ replaced = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* bytes = static_cast<const std::uint8_t*>(bits);
+  std::vector<std::uint8_t> copy(bytes, bytes + static_cast<std::size_t>(((3 * width + 3) / 4) * 4 * height));
+  SelectObject(memory, replaced);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  return copy;
+}
+
+std::vector<std::uint8_t> screenPixels(HWND control, int width, int height) {
+  HDC context = GetDC(control);
+  std::vector<std::uint8_t> pixels = pixelsOf(context, width, height);
+  ReleaseDC(control, context);
+  return pixels;
+}
+
+std::vector<std::uint8_t> imagePixels(HBITMAP bitmap, int width, int height) {
+  HDC context = CreateCompatibleDC(nullptr);
+  HGDIOBJ replaced = SelectObject(context, bitmap);
+  std::vector<std::uint8_t> pixels = pixelsOf(context, width, height);
+  SelectObject(context, replaced);
+  DeleteDC(context);
+  return pixels;
+}
+
+void scribble(HWND control, const RECT& area) {
+  HDC context = GetDC(control);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(context, &area, red);
+  DeleteObject(red);
+  ReleaseDC(control, context);
 }
 
 // Scribbles over the control on screen and has it repaint itself, as after
@@ -184,6 +235,42 @@ TEST_F(ImageStoreWin32, RepaintWhileDrawingShowsTheLastShownPicture) {
   // Once closed, the image itself is painted.
   canvas.showSnapshot();
   EXPECT_EQ(screenPixel(control, 15, 100), blue);
+}
+
+// A presentation paints only where the picture changed; whatever the
+// change, the whole control must then equal the picture, pixel for pixel.
+TEST_F(ImageStoreWin32, EveryPresentationLeavesTheWholePictureOnScreen) {
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  PlotCanvas canvas(store);
+  canvas.buildCanvas();
+  const HWND control = controls.controlHandle(imageControlId);
+  pumpMessages();
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  };
+  const std::vector<Step> steps = {
+      {"a chart column", [&] { canvas.target().drawLine(300, 0, 300, 255, blue); }},
+      {"the top-left pixel", [&] { canvas.target().drawLine(0, 0, 0, 0, blue); }},
+      {"the bottom-right pixel", [&] { canvas.target().drawLine(999, 255, 999, 255, blue); }},
+      {"two far points", [&] { canvas.target().drawLine(2, 250, 2, 250, 0x00FF00); canvas.target().drawLine(990, 3, 990, 3, 0x0000FF); }},
+      {"nothing, over a screen someone scribbled on", [&] { scribble(control, RECT{100, 50, 700, 200}); }},
+      {"a pixel, after a window-system repaint of part of a scribbled screen",
+       [&] {
+         scribble(control, RECT{0, 0, 1000, 256});
+         RECT part{0, 0, 10, 10};
+         RedrawWindow(control, &part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+         canvas.target().drawLine(500, 128, 500, 128, blue);
+       }},
+      {"the whole canvas cleared", [&] { canvas.clearCanvas(); }},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    canvas.presentCanvas();
+    const auto shown = screenPixels(control, 1000, 256);
+    const auto picture = imagePixels(reinterpret_cast<HBITMAP>(store.imageHandle(PlotCanvas::snapshotImage)), 1000, 256);
+    EXPECT_TRUE(shown == picture) << step.what;
+  }
 }
 
 TEST_F(ImageStoreWin32, PrintedControlShowsTheImage) {
