@@ -253,7 +253,11 @@ TEST_F(ImageStoreWin32, EveryPresentationLeavesTheWholePictureOnScreen) {
       {"a chart column", [&] { canvas.target().drawLine(300, 0, 300, 255, blue); }},
       {"the top-left pixel", [&] { canvas.target().drawLine(0, 0, 0, 0, blue); }},
       {"the bottom-right pixel", [&] { canvas.target().drawLine(999, 255, 999, 255, blue); }},
-      {"two far points", [&] { canvas.target().drawLine(2, 250, 2, 250, 0x00FF00); canvas.target().drawLine(990, 3, 990, 3, 0x0000FF); }},
+      {"two far points",
+       [&] {
+         canvas.target().drawLine(2, 250, 2, 250, 0x00FF00);
+         canvas.target().drawLine(990, 3, 990, 3, 0x0000FF);
+       }},
       {"nothing, over a screen someone scribbled on", [&] { scribble(control, RECT{100, 50, 700, 200}); }},
       {"a pixel, after a window-system repaint of part of a scribbled screen",
        [&] {
@@ -268,7 +272,8 @@ TEST_F(ImageStoreWin32, EveryPresentationLeavesTheWholePictureOnScreen) {
     step.change();
     canvas.presentCanvas();
     const auto shown = screenPixels(control, 1000, 256);
-    const auto picture = imagePixels(reinterpret_cast<HBITMAP>(store.imageHandle(PlotCanvas::snapshotImage)), 1000, 256);
+    const auto snapshot = reinterpret_cast<HBITMAP>(store.imageHandle(PlotCanvas::snapshotImage));
+    const auto picture = imagePixels(snapshot, 1000, 256);
     EXPECT_TRUE(shown == picture) << step.what;
   }
 }
