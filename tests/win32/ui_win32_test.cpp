@@ -423,29 +423,23 @@ TEST_F(UiShell, OneTooltipWindowServesEveryControl) {
 // fetch hands it; without them it never appears.
 TEST_F(UiShell, RestingPointerOverAControlShowsItsTip) {
   const HWND tooltips = tooltipWindowHandle();
-  ASSERT_NE(tooltips, nullptr);
   const HWND connect = ui->controls().controlHandle(connectToggleId);
   ShowWindow(ui->mainWindow(), SW_SHOW);
   drain();
   SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(10, 0));
-  RECT bounds{};
-  GetClientRect(connect, &bounds);
-  POINT centre{bounds.right / 2, bounds.bottom / 2};
+  POINT centre{10, 8};
   POINT onScreen = centre;
   ClientToScreen(connect, &onScreen);
   SetCursorPos(onScreen.x, onScreen.y);
   ASSERT_EQ(WindowFromPoint(onScreen), connect);
-  EXPECT_FALSE(IsWindowVisible(tooltips));
+  ASSERT_FALSE(IsWindowVisible(tooltips));
   PostMessageW(connect, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
-  // The tip waits for a timer; a few hundred passes of the loop's pace.
-  bool shown = false;
-  for (int pass = 0; pass < 400 && !shown; ++pass) {
+  // The tip waits for a timer, a few hundred passes of the loop at most.
+  for (int pass = 0; pass < 400 && !IsWindowVisible(tooltips); ++pass) {
     ui->eventPump().fetchEvent();
     Sleep(5);
-    shown = IsWindowVisible(tooltips) != FALSE;
   }
-  EXPECT_TRUE(shown);
-  // Leaving the control hides it again.
+  EXPECT_TRUE(IsWindowVisible(tooltips));
   SetCursorPos(0, 0);
   SendMessageW(tooltips, TTM_POP, 0, 0);
   SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(-1, 0));
