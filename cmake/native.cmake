@@ -3,7 +3,7 @@ find_package(GTest REQUIRED)
 
 file(GLOB unit_test_sources CONFIGURE_DEPENDS tests/unit/*.cpp tests/fakes/*.cpp)
 add_executable(unit_tests ${unit_test_sources})
-target_include_directories(unit_tests PRIVATE tests)
+target_include_directories(unit_tests PRIVATE tests tools)
 target_link_libraries(unit_tests PRIVATE kurvlux_core GTest::gtest GTest::gtest_main)
 add_test(NAME unit_tests COMMAND unit_tests)
 

@@ -42,8 +42,8 @@ add_test(NAME win32_tests COMMAND win32_tests)
 
 file(GLOB e2e_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(e2e_sources)
-  add_executable(e2e_probe ${e2e_sources})
-  target_include_directories(e2e_probe PRIVATE tests)
+  add_executable(e2e_probe ${e2e_sources} tests/fakes/memory_image_store.cpp tests/fakes/reference_canvas.cpp)
+  target_include_directories(e2e_probe PRIVATE tests tools)
   target_link_libraries(e2e_probe PRIVATE kurvlux_win32 gtest)
 endif()
 

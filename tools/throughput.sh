@@ -14,6 +14,10 @@
 # per picture, painted with DrawStateW, then with BitBlt) beside the real
 # program fed at 25000 bytes per second, with the ratio of their rates. An
 # earlier build of the program, when given, is measured in the same run.
+#
+#   tools/throughput.sh --native [seconds, default 12] [baud rates...]
+# measures the Linux program the same way (default rates 250000, 921600 and
+# 1843200), then its "schneller Plot" points per second.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,6 +25,9 @@ mode=rates
 if [ "${1:-}" = fastplot ]; then
   mode=fastplot
   shift
+elif [ "${1:-}" = --native ]; then
+  shift
+  exec bash tools/throughput_native.sh "$@"
 fi
 seconds=${1:-12}
 shift || true

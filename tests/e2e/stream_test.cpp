@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "e2e/probe.hpp"
+#include "fakes/reference_canvas.hpp"
 
 namespace {
 
@@ -75,6 +76,24 @@ TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
   EXPECT_EQ(program.statusText(1), L"\t0 Werte/s");
   EXPECT_EQ(program.statusText(2), L"\t0 ms/DIV");
   EXPECT_TRUE(program.enabled(6));
+}
+
+TEST_F(Board, PausedTriggeredSineMatchesThePortableCanvas) {
+  board = "board --wave sine --rate 25000";
+  ASSERT_EQ(probe::askHost(board).substr(0, 2), "ok");
+  program.setComboText(9, L"128");
+  connect();
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }, 10000));
+  program.click(11);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.pressed(11); }));
+  Sleep(600);
+  const std::vector<unsigned> shown = program.canvasPixels();
+  const std::vector<std::uint32_t> expected = kurvlux::fakes::triggeredSineCanvas();
+  ASSERT_EQ(shown.size(), expected.size());
+  int differing = 0;
+  for (std::size_t i = 0; i < shown.size(); ++i) differing += shown[i] != expected[i] ? 1 : 0;
+  std::printf("canvas pixels differing from the portable picture: %d\n", differing);
+  EXPECT_EQ(differing, 0);
 }
 
 // Not a test: the picture that `scripts/run` shows when there is no display.

@@ -318,7 +318,7 @@ bool pointIn(AtspiAccessible* object, double fraction, int& x, int& y) {
 void Program::click(int id) {
   int x = 0, y = 0;
   if (Accessible* a = control(id); a && pointIn(a->object, 0.5, x, y)) {
-    xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   }
 }
 
@@ -326,18 +326,19 @@ void Program::typeInto(int id, const std::string& text) {
   int x = 0, y = 0;
   Accessible* a = control(id);
   if (!a || !pointIn(a->object, 0.3, x, y)) return;
-  xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+  xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   xdotool("key ctrl+a BackSpace");
-  if (!text.empty()) xdotool("type --delay 5 " + quoted(text));
+  if (!text.empty()) xdotool("type --delay 5 -- " + quoted(text));
 }
 
 void Program::chooseMode(int index) {
   // The list opens on the click; Escape closes it and leaves the focus on
-  // the box, whose arrow keys then pick the item.
+  // the box, whose arrow keys then pick the item. Up stops at the first one.
   click(8);
   sleepMs(300);
   xdotool("key Escape");
-  std::string keys = "key Home";
+  std::string keys = "key";
+  for (int i = 0; i < 8; ++i) keys += " Up";
   for (int i = 0; i < index; ++i) keys += " Down";
   xdotool(keys);
 }

@@ -6,46 +6,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "acquisition/main_loop.hpp"
-#include "board_simulator/sample_stream.hpp"
 #include "e2e_linux/native_fixture.hpp"
-#include "fakes/acquisition_rig.hpp"
-#include "fakes/memory_image_store.hpp"
-#include "render/plotter.hpp"
+#include "fakes/reference_canvas.hpp"
 
 namespace {
 
 using namespace kurvlux;
-
-// The canvas the program shows, paused in "Oszilloskop" at threshold 128,
-// after a sine of 1000 samples per period: every frame is the one period
-// that follows a rising 128. Computed by the portable code over fakes.
-std::vector<std::uint32_t> portableSineFrame() {
-  fakes::PlatformFakes platform;
-  fakes::MemoryImageStore images;
-  images.keepShownPixels = false;
-  Plotter plotter(images, platform.statusBar, platform.controls, platform.clock);
-  plotter.buildCanvas();
-  MainLoop loop(platform.controls, platform.statusBar, platform.pump, platform.clock, platform.ports, plotter);
-  platform.controls.at(thresholdBoxId).text = u"128";
-  platform.controls.at(connectToggleId).state = 1;
-  loop.runPass();
-  const board_simulator::SampleSource sine(board_simulator::Wave::sine, 1000);
-  std::vector<std::uint8_t> chunk(250);
-  for (std::uint64_t first = 0; first < 10000; first += chunk.size()) {
-    sine.fill(first, chunk.data(), chunk.size());
-    platform.ports.push(chunk);
-    loop.runPass();
-  }
-  std::vector<std::uint32_t> pixels;
-  for (int y = 0; y < 256; ++y) {
-    for (int x = 0; x < 1000; ++x) {
-      const auto colour = static_cast<std::uint32_t>(images.pixel(PlotCanvas::snapshotImage, x, y));
-      pixels.push_back(((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
-    }
-  }
-  return pixels;
-}
 
 TEST_F(NativeProgram, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCanvas) {
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
@@ -73,11 +39,27 @@ TEST_F(NativeProgram, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCan
   ASSERT_TRUE(probe::waitUntil([&] { return program.pressed(pauseToggleId); }));
   probe::sleepMs(600);
   const std::vector<std::uint32_t> shown = program.canvasPixels();
-  const int differing = differingPixels(shown, portableSineFrame());
+  const int differing = differingPixels(shown, fakes::triggeredSineCanvas());
   std::printf("canvas pixels differing from the portable picture: %d\n", differing);
   EXPECT_EQ(differing, 0);
   if (const char* folder = std::getenv("KURVLUX_E2E_DIR")) program.screenshot(std::string(folder) + "/kurvlux-native.png");
   expectClosesCleanly();
+}
+
+}  // namespace
+
+namespace {
+
+// Not a test: the picture that `scripts/run --native` saves without a display.
+TEST_F(NativeProgram, DISABLED_Demo) {
+  ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
+  ASSERT_TRUE(program.start({board.link()}));
+  program.typeInto(thresholdBoxId, "128");
+  ASSERT_TRUE(pressConnect());
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }));
+  probe::sleepMs(1500);
+  EXPECT_TRUE(program.screenshot(workFolder() + "/kurvlux-native.png"));
+  EXPECT_EQ(program.close(), 0);
 }
 
 }  // namespace

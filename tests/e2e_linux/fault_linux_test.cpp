@@ -1,0 +1,269 @@
+// The Linux program under faults: a board that vanishes, devices that
+// cannot be opened, nonsense typed into the boxes, rapid reconnecting and
+// every mode streaming and paused. Every run ends with the program still
+// serving its controls and closing with exit code 0.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "e2e_linux/native_fixture.hpp"
+
+namespace {
+
+using namespace kurvlux;
+
+constexpr std::uint32_t blue = 0x0000FF;
+
+bool columnHasBlue(const std::vector<std::uint32_t>& canvas, int x) {
+  for (int y = 0; y < 256; ++y) {
+    if (canvas[static_cast<std::size_t>(y) * 1000 + static_cast<std::size_t>(x)] == blue) return true;
+  }
+  return false;
+}
+
+// A trace across the canvas, as an oscilloscope frame draws it.
+bool showsFullTrace(const std::vector<std::uint32_t>& canvas) {
+  if (canvas.size() != 256000) return false;
+  for (int x = 50; x < 1000; x += 100) {
+    if (!columnHasBlue(canvas, x)) return false;
+  }
+  return true;
+}
+
+class NativeFault : public NativeProgram {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(board.plugIn(wave));
+    ASSERT_TRUE(program.start({board.link()}));
+  }
+
+  // The rate field shows a fresh figure: the field is read until it shows a
+  // number above zero again after a change.
+  bool streaming() {
+    return probe::waitUntil([&] {
+      const std::string text = program.statusText(1);
+      return endsWith(text, " Werte/s") && leadingNumber(text) > 0;
+    });
+  }
+
+  bool showsDisconnected() {
+    return probe::waitUntil([&] {
+      return !program.pressed(connectToggleId) && program.text(connectToggleId) == "Verbinden" &&
+             program.enabled(portBoxId) && program.enabled(baudBoxId) && program.statusText(1) == "0 Werte/s";
+    });
+  }
+
+  void connectStreaming() {
+    ASSERT_TRUE(pressConnect());
+    ASSERT_TRUE(streaming()) << program.statusText(1);
+  }
+
+  void disconnect() {
+    program.click(connectToggleId);
+    ASSERT_TRUE(showsDisconnected());
+  }
+
+  // The canvas once it has not changed for a moment.
+  std::vector<std::uint32_t> settledCanvas() {
+    std::vector<std::uint32_t> last = program.canvasPixels();
+    probe::waitUntil([&] {
+      probe::sleepMs(200);
+      std::vector<std::uint32_t> now = program.canvasPixels();
+      const bool same = now == last;
+      last = std::move(now);
+      return same;
+    });
+    return last;
+  }
+
+  std::vector<std::string> wave{"--wave", "ramp", "--rate", "25000"};
+};
+
+TEST_F(NativeFault, BoardVanishingWhileStreamingEndsTheConnectionLikeADisconnect) {
+  connectStreaming();
+  ASSERT_TRUE(probe::waitUntil([&] { return showsFullTrace(program.canvasPixels()); }));
+  std::printf("board at unplug: %s\n", board.unplug().c_str());
+  ASSERT_TRUE(showsDisconnected());
+  EXPECT_EQ(program.statusText(0), "0 FPS");
+  EXPECT_EQ(program.statusText(2), "0 ms/DIV");
+
+  // Nothing is drawn from a port that is gone: the last frame stays.
+  const std::vector<std::uint32_t> before = settledCanvas();
+  EXPECT_TRUE(showsFullTrace(before));
+  probe::sleepMs(1500);
+  EXPECT_EQ(differingPixels(program.canvasPixels(), before), 0);
+
+  // The board comes back and the user connects again.
+  ASSERT_TRUE(board.plugIn(wave));
+  connectStreaming();
+  EXPECT_TRUE(probe::waitUntil([&] { return program.canvasPixels() != before; }));
+  expectClosesCleanly();
+}
+
+TEST_F(NativeFault, DevicesThatCannotBeOpenedReleaseTheToggleAndSayWhy) {
+  const std::string plainFile = workFolder() + "/not-a-device";
+  std::ofstream(plainFile) << "x";
+  struct Case {
+    std::string typed;
+    std::string named;  // what the line on standard error names
+  };
+  const Case cases[] = {{"", ""},
+                        {"ttyKurvluxMissing", "/dev/ttyKurvluxMissing"},
+                        {workFolder() + "/missing/tty", workFolder() + "/missing/tty"},
+                        {plainFile, plainFile}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const std::size_t before = program.standardError().size();
+    program.typeInto(portBoxId, c.typed);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(portBoxId) == c.typed; }));
+    program.click(connectToggleId);
+    ASSERT_TRUE(showsDisconnected());
+    probe::sleepMs(300);
+    const std::string said = program.standardError().substr(before);
+    std::printf("port \"%s\": %s", c.typed.c_str(), said.empty() ? "(nothing on stderr)\n" : said.c_str());
+    if (c.named.empty()) {
+      EXPECT_EQ(said, "");
+    } else {
+      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+      EXPECT_NE(said.find(c.named), std::string::npos) << said;
+    }
+  }
+  program.typeInto(portBoxId, board.link());
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(portBoxId) == board.link(); }));
+  connectStreaming();
+  expectClosesCleanly();
+}
+
+TEST_F(NativeFault, BaudRateTextsEitherStreamOrReleaseTheToggle) {
+  for (const char* text : {"abc", "", "-5", "99999999999", "1843200"}) {
+    SCOPED_TRACE(text);
+    program.typeInto(baudBoxId, text);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(baudBoxId) == text; }));
+    const bool opened = pressConnect();
+    std::printf("baud rate text \"%s\": %s\n", text, opened ? "accepted, streaming" : "rejected");
+    if (opened) {
+      EXPECT_TRUE(streaming());
+      disconnect();
+    } else {
+      EXPECT_TRUE(showsDisconnected());
+    }
+  }
+  program.typeInto(baudBoxId, "250000");
+  connectStreaming();
+  expectClosesCleanly();
+}
+
+class NativeFaultOnNoise : public NativeFault {
+ protected:
+  NativeFaultOnNoise() { wave = {"--wave", "noise", "--rate", "25000"}; }
+};
+
+TEST_F(NativeFaultOnNoise, ThresholdsThatNoByteCanArmKeepTheLastFrame) {
+  connectStreaming();
+  ASSERT_TRUE(probe::waitUntil([&] { return showsFullTrace(program.canvasPixels()); }));
+  // Out of range, or 255, which no successor exceeds, freeze the picture; an
+  // empty or non-numeric text counts as 0 and arms again.
+  const struct {
+    const char* freezing;
+    const char* arming;
+  } steps[] = {{"256", ""}, {"-1", "xyz"}, {"255", "aus"}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.freezing);
+    program.typeInto(thresholdBoxId, step.freezing);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(thresholdBoxId) == step.freezing; }));
+    const std::vector<std::uint32_t> frozen = settledCanvas();
+    EXPECT_TRUE(showsFullTrace(frozen));
+    probe::sleepMs(1500);
+    EXPECT_EQ(differingPixels(program.canvasPixels(), frozen), 0) << "a frame was drawn without a trigger";
+
+    program.typeInto(thresholdBoxId, step.arming);
+    EXPECT_TRUE(probe::waitUntil([&] { return program.canvasPixels() != frozen; })) << "no frame after re-arming";
+  }
+  EXPECT_TRUE(streaming());
+  expectClosesCleanly();
+}
+
+TEST_F(NativeFault, ConnectingAndDisconnectingTwoHundredTimes) {
+  connectStreaming();
+  disconnect();
+  int failedOpens = 0, stuckToggles = 0;
+  for (int i = 0; i < 200; ++i) {
+    program.click(connectToggleId);
+    if (!probe::waitUntil([&] { return program.text(connectToggleId) == "Trennen"; }, 3000)) ++failedOpens;
+    program.click(connectToggleId);
+    if (!probe::waitUntil([&] { return program.text(connectToggleId) == "Verbinden"; }, 3000)) ++stuckToggles;
+  }
+  EXPECT_EQ(failedOpens, 0);
+  EXPECT_EQ(stuckToggles, 0);
+  EXPECT_TRUE(showsDisconnected());
+  // Nothing was lost on the way: a counted second still shows the full rate.
+  connectStreaming();
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }));
+  EXPECT_LE(leadingNumber(program.statusText(1)), 26000);
+  expectClosesCleanly();
+}
+
+TEST_F(NativeFault, EveryModeStreamingAndPaused) {
+  struct Fixed {
+    int index;
+    const char* frames;
+    const char* minutes;
+    const char* division;
+  };
+  const Fixed fixedTexts[] = {{3, "100 s/FPS", "1,6 min/FPS", "5.0 s/DIV"},
+                              {4, "500 s/FPS", "8,3 min/FPS", "25 s/DIV"},
+                              {5, "1000 s/FPS", "16,6 min/FPS", "50 s/DIV"},
+                              {6, "2000 s/FPS", "33,3 min/FPS", "100 s/DIV"},
+                              {7, "5000 s/FPS", "83,3 min/FPS", "250 s/DIV"}};
+  const char* names[] = {"Oszilloskop", "schneller Plot", "Plot (0.01s)", "Plot (0.1s)",
+                         "Plot (0.5s)", "Plot (1.0s)",    "Plot (2.0s)",  "Plot (5.0s)"};
+  connectStreaming();
+  // Streaming: the two fast modes keep rate statistics of their own.
+  for (int index : {1, 2}) {
+    SCOPED_TRACE(index);
+    program.chooseMode(index);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == names[index]; }));
+    EXPECT_TRUE(probe::waitUntil([&] { return endsWith(program.statusText(0), " s/FPS"); }));
+    EXPECT_FALSE(program.enabled(thresholdBoxId));
+  }
+  // The timed modes write their fixed time scale with every plotted value.
+  for (const Fixed& mode : fixedTexts) {
+    SCOPED_TRACE(mode.index);
+    program.chooseMode(mode.index);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == names[mode.index]; }));
+    EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(0) == mode.frames; }, 15000)) << program.statusText(0);
+    EXPECT_EQ(program.statusText(1), mode.minutes);
+    EXPECT_EQ(program.statusText(2), mode.division);
+  }
+
+  // Paused: every mode passes with bytes arriving, nothing is plotted.
+  program.click(pauseToggleId);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.pressed(pauseToggleId); }));
+  for (int index : {0, 1, 2, 3, 4, 5, 6, 7, 3}) {
+    SCOPED_TRACE(index);
+    program.chooseMode(index);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == names[index]; }));
+    EXPECT_TRUE(probe::waitUntil([&] { return program.enabled(thresholdBoxId) == (index == 0); }));
+  }
+  const std::string held = program.statusText(0);
+  const std::vector<std::uint32_t> canvas = program.canvasPixels();
+  probe::sleepMs(500);
+  EXPECT_EQ(program.statusText(0), held) << "a paused chart plotted";
+  EXPECT_EQ(differingPixels(program.canvasPixels(), canvas), 0) << "a paused chart moved";
+  EXPECT_TRUE(program.pressed(connectToggleId));
+
+  // Resumed in "Plot (0.1s)" it plots; back in the oscilloscope whole frames
+  // and statistics follow.
+  program.click(pauseToggleId);
+  ASSERT_TRUE(probe::waitUntil([&] { return !program.pressed(pauseToggleId); }));
+  EXPECT_TRUE(probe::waitUntil([&] { return program.canvasPixels() != canvas; }));
+  program.chooseMode(0);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == "Oszilloskop"; }));
+  EXPECT_TRUE(probe::waitUntil([&] { return showsFullTrace(program.canvasPixels()); }));
+  EXPECT_TRUE(streaming());
+  expectClosesCleanly();
+}
+
+}  // namespace

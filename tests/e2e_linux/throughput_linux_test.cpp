@@ -1,0 +1,96 @@
+// Not part of the test run: the steps of `tools/throughput.sh --native`.
+// Feeds the real program a counting ramp at the line rate of one baud rate,
+// or plots in "schneller Plot", and prints what the status bar showed each
+// second, whether the board was held back and the CPU the program used.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "e2e_linux/native_fixture.hpp"
+
+namespace {
+
+using namespace kurvlux;
+
+long environmentNumber(const char* name, long fallback) {
+  const char* value = std::getenv(name);
+  return value ? std::strtol(value, nullptr, 10) : fallback;
+}
+
+// User plus system CPU seconds the process has used.
+double cpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string field;
+  double ticks = 0;
+  for (int i = 1; i <= 15 && stat >> field; ++i) {
+    if (i >= 14) ticks += std::strtod(field.c_str(), nullptr);
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+std::string joined(const std::vector<long>& values) {
+  std::string text;
+  for (long v : values) text += (text.empty() ? "" : ",") + std::to_string(v);
+  return text;
+}
+
+long median(std::vector<long> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+class NativeThroughput : public NativeProgram {
+ protected:
+  // Reads fields 0 and 1 once a second for the run's length, after the first
+  // full second of statistics.
+  void sample(int seconds) {
+    probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; });
+    probe::sleepMs(1500);
+    const double cpuBefore = cpuSeconds(program.pid());
+    for (int i = 0; i < seconds; ++i) {
+      probe::sleepMs(1000);
+      frames.push_back(leadingNumber(program.statusText(0)));
+      values.push_back(leadingNumber(program.statusText(1)));
+    }
+    cpuPerSecond = (cpuSeconds(program.pid()) - cpuBefore) / seconds;
+    connected = program.pressed(connectToggleId);
+  }
+
+  std::vector<long> frames, values;
+  double cpuPerSecond = 0;
+  bool connected = false;
+};
+
+TEST_F(NativeThroughput, DISABLED_AtBaudRate) {
+  const long baud = environmentNumber("KURVLUX_BAUD", 250000);
+  const long fed = baud / 10;
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", std::to_string(fed)}));
+  ASSERT_TRUE(program.start({board.link()}));
+  program.typeInto(baudBoxId, std::to_string(baud));
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(baudBoxId) == std::to_string(baud); }));
+  ASSERT_TRUE(pressConnect());
+  sample(static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12)));
+  EXPECT_EQ(program.close(), 0);
+  std::printf("THROUGHPUT baud=%ld fed=%ld werte=[%s] werte_median=%ld fps=[%s] cpu_per_s=%.2f connected=%d board=%s\n",
+              baud, fed, joined(values).c_str(), median(values), joined(frames).c_str(), cpuPerSecond, connected ? 1 : 0,
+              board.unplug().c_str());
+}
+
+TEST_F(NativeThroughput, DISABLED_FastPlot) {
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", "25000"}));
+  ASSERT_TRUE(program.start({board.link()}));
+  program.chooseMode(1);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == "schneller Plot"; }));
+  ASSERT_TRUE(pressConnect());
+  sample(static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12)));
+  EXPECT_EQ(program.close(), 0);
+  std::printf("FASTPLOT werte=[%s] werte_median=%ld cpu_per_s=%.2f connected=%d board=%s\n", joined(values).c_str(),
+              median(values), cpuPerSecond, connected ? 1 : 0, board.unplug().c_str());
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Throughput run of the Linux program (`tools/throughput.sh --native` comes
+# here): for each baud rate the board simulator feeds `kurvlux` a counting
+# ramp at the line rate in "Oszilloskop" with "aus"; then "schneller Plot"
+# fed at 25000 bytes per second. The figures are what the status bar showed,
+# read through the accessibility bus once a second.
+#   tools/throughput_native.sh [seconds per run, default 12] [baud rates...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-12}
+shift || true
+rates=("$@")
+[ ${#rates[@]} -gt 0 ] || rates=(250000 921600 1843200)
+
+bash scripts/setup
+jobs=$(nproc 2>/dev/null || echo 2)
+mkdir -p build
+{
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    cmake --build build/native -j "$jobs" --target kurvlux board_simulator e2e_linux
+} >build/throughput-native-build.log 2>&1 || { tail -n 20 build/throughput-native-build.log; exit 1; }
+
+run() {
+  KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds tests/e2e_linux/run_e2e_linux.sh build/native \
+    --gtest_also_run_disabled_tests --gtest_filter="$1" 2>&1 | grep -E "^$2" || true
+}
+
+results=build/throughput-native.txt
+: >"$results"
+for baud in "${rates[@]}"; do
+  echo "throughput: $baud baud for $seconds s" >&2
+  KURVLUX_BAUD=$baud run 'NativeThroughput.DISABLED_AtBaudRate' THROUGHPUT >>"$results"
+done
+echo "throughput: \"schneller Plot\" for $seconds s" >&2
+fastplot=$(run 'NativeThroughput.DISABLED_FastPlot' FASTPLOT)
+
+get() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
+held_back() {
+  local waited
+  waited=$(sed -n 's/.*writing waited \([0-9]*\) times.*/\1/p' <<<"$1")
+  if [ "$(get connected "$1")" != 1 ]; then echo "not connected"
+  elif [ "${waited:-0}" -gt 0 ]; then echo "yes ($waited times)"
+  else echo "no"; fi
+}
+printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "FPS" shown | CPU s per s |\n'
+printf '|---:|---:|---:|---:|---|---|---:|\n'
+while read -r line; do
+  fed=$(get fed "$line") median=$(get werte_median "$line") fps=$(get fps "$line")
+  off=$(awk -v m="$median" -v f="$fed" 'BEGIN { printf "%+.2f %%", (m - f) * 100 / f }')
+  fps=${fps#[}; fps=${fps%]}
+  [ ${#fps} -le 60 ] || fps="${fps:0:28} … ${fps: -28}"
+  printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$(get baud "$line")" "$fed" "$median" "$off" \
+    "$(held_back "$line")" "$fps" "$(get cpu_per_s "$line")"
+done <"$results"
+if [ -n "$fastplot" ]; then
+  printf '\n"schneller Plot": %s points per second shown (median; readings %s), CPU s per s %s, board held back: %s\n' \
+    "$(get werte_median "$fastplot")" "$(get werte "$fastplot")" "$(get cpu_per_s "$fastplot")" "$(held_back "$fastplot")"
+else
+  echo '"schneller Plot": the run gave no result' >&2
+  exit 1
+fi
