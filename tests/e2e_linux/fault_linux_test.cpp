@@ -247,6 +247,9 @@ TEST_F(NativeFault, EveryModeStreamingAndPaused) {
     ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == names[index]; }));
     EXPECT_TRUE(probe::waitUntil([&] { return program.enabled(thresholdBoxId) == (index == 0); }));
   }
+  // While paused the window re-shows the last presented picture within a
+  // fifth of a second of the reset; after that nothing may move.
+  probe::sleepMs(500);
   const std::string held = program.statusText(0);
   const std::vector<std::uint32_t> canvas = program.canvasPixels();
   probe::sleepMs(500);

@@ -65,7 +65,9 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;
-    sleepMs(20);
+    // Each reading is a round trip into the program, which answers once per
+    // loop pass; polling gently leaves its passes to the window's events.
+    sleepMs(50);
   }
   return true;
 }
@@ -332,15 +334,15 @@ void Program::typeInto(int id, const std::string& text) {
 }
 
 void Program::chooseMode(int index) {
-  // The list opens on the click; Escape closes it and leaves the focus on
-  // the box, whose arrow keys then pick the item. Up stops at the first one.
-  click(8);
-  sleepMs(300);
-  xdotool("key Escape");
-  std::string keys = "key";
-  for (int i = 0; i < 8; ++i) keys += " Up";
-  for (int i = 0; i < index; ++i) keys += " Down";
-  xdotool(keys);
+  // As a screen reader's user picks an item: through the box's selection.
+  // The keyboard path needs the list popped up first, which in the slow
+  // modes (one window event per 50 ms pass) takes seconds to settle.
+  Accessible* a = control(8);
+  if (!a) return;
+  if (AtspiSelection* selection = atspi_accessible_get_selection_iface(a->object)) {
+    atspi_selection_select_child(selection, index, nullptr);
+    g_object_unref(selection);
+  }
 }
 
 std::vector<std::uint32_t> Program::canvasPixels() {

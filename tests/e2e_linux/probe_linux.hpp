@@ -64,7 +64,7 @@ class Program {
   // Clicks into an editable box, replaces its text by typing and leaves it
   // with Tab, as a user would.
   void typeInto(int control, const std::string& text);
-  // Opens the mode list and picks item `index` with the keyboard.
+  // Picks item `index` of the mode list through its accessible selection.
   void chooseMode(int index);
   // The 1000 x 256 canvas as it is on the screen, row by row, 0xRRGGBB.
   std::vector<std::uint32_t> canvasPixels();
