@@ -29,8 +29,11 @@ constexpr const char* compactStyle = R"css(
   min-width: 0;
   border-radius: 0;
 }
-#kurvlux #statusbar progressbar trough { background: transparent; border: none; }
-#kurvlux #statusbar progressbar progress { border: none; }
+/* The load fills the field's inside as the drawn Windows field does; the
+   bar's own minimum width would push the field past its edge. */
+#kurvlux #statusbar progressbar { -GtkProgressBar-min-horizontal-bar-width: 1; }
+#kurvlux #statusbar progressbar trough { background: transparent; border: none; min-height: 16px; }
+#kurvlux #statusbar progressbar progress { border: none; min-height: 16px; background: #3584e4; }
 )css";
 
 }  // namespace

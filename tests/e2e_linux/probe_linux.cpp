@@ -83,6 +83,12 @@ bool Board::plugIn(const std::vector<std::string>& options) {
   return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; }, 5000);
 }
 
+std::string Board::device() const {
+  char target[256]{};
+  const ssize_t length = readlink(link_.c_str(), target, sizeof target - 1);
+  return length > 0 ? std::string(target, static_cast<std::size_t>(length)) : link_;
+}
+
 std::string Board::unplug() {
   if (pid_ <= 0) return "";
   kill(pid_, SIGTERM);

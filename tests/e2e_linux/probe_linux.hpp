@@ -27,6 +27,8 @@ class Board {
   // Ends the simulator (the device vanishes); its closing line.
   std::string unplug();
   const std::string& link() const { return link_; }
+  // The pseudo-terminal the link leads to, "/dev/pts/N".
+  std::string device() const;
 
  private:
   std::string link_;

@@ -53,7 +53,7 @@ namespace {
 // Not a test: the picture that `scripts/run --native` saves without a display.
 TEST_F(NativeProgram, DISABLED_Demo) {
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
-  ASSERT_TRUE(program.start({board.link()}));
+  ASSERT_TRUE(program.start({board.device()}));
   program.typeInto(thresholdBoxId, "128");
   ASSERT_TRUE(pressConnect());
   ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }));

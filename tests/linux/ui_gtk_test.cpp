@@ -81,7 +81,9 @@ TEST_F(GtkShell, WindowAndControlsHaveTheWindowsGeometry) {
   for (std::size_t i = 0; i < statusFieldWidths.size(); ++i) {
     const StatusBarGtk::Field* field = ui->statusBars().field(statusBarId, static_cast<int>(i));
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(allocationIn(field->frame, bar()).x, left);
+    const GtkAllocation frame = allocationIn(field->frame, bar());
+    EXPECT_EQ(frame.x, left);
+    EXPECT_LE(frame.x + frame.width, left + statusFieldWidths[i]) << "field " << i << " overflows: " << frame.width;
     left += statusFieldWidths[i];
   }
   EXPECT_EQ(left, 470);
