@@ -3,6 +3,7 @@
 // devices named on the command line come first in the port box.
 #include <gtk/gtk.h>
 
+#include <string>
 #include <vector>
 
 #include "acquisition/main_loop.hpp"
@@ -16,8 +17,27 @@
 #include "text/utf8_text.hpp"
 #include "ui/user_interface_gtk.hpp"
 
+namespace {
+
+bool asksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--help" || argument == "-h") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace kurvlux;
+  if (asksForHelp(argc, argv)) {
+    g_print("usage: kurvlux [DEVICE...]\n"
+            "Shows the samples of a board on a serial port. The devices named come first in the\n"
+            "port box, before the serial ports of the machine; a name without a leading / is\n"
+            "looked for under /dev (kurvlux ttyACM0, kurvlux /dev/rfcomm0).\n");
+    return 0;
+  }
   // Takes GTK's own options (--display and the like) out of the arguments.
   if (!gtk_init_check(&argc, &argv)) {
     g_printerr("kurvlux: cannot open the display\n");
