@@ -10,6 +10,13 @@ list(FILTER linux_sources EXCLUDE REGEX "/src/app/")
 add_library(kurvlux_linux STATIC ${linux_sources})
 target_link_libraries(kurvlux_linux PUBLIC kurvlux_core PkgConfig::GTK3 PkgConfig::SERIALPORT)
 
+# The window icon travels inside the program, so it shows before installing too.
+file(READ ${CMAKE_SOURCE_DIR}/resources/kurvlux.png icon_hex HEX)
+string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," icon_bytes "${icon_hex}")
+configure_file(cmake/window_icon_gtk.cpp.in ${CMAKE_BINARY_DIR}/generated/window_icon_data_gtk.cpp @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS resources/kurvlux.png)
+target_sources(kurvlux_linux PRIVATE ${CMAKE_BINARY_DIR}/generated/window_icon_data_gtk.cpp)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
   add_executable(kurvlux src/app/main_gtk.cpp)
   target_link_libraries(kurvlux PRIVATE kurvlux_linux)

@@ -6,6 +6,7 @@
 #include "ui/controls_gtk.hpp"
 #include "ui/event_pump.hpp"
 #include "ui/focus_cycle.hpp"
+#include "ui/window_icon_gtk.hpp"
 
 namespace kurvlux {
 
@@ -23,7 +24,7 @@ bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeig
   gtk_window_set_title(window_, utf8FromText(title).c_str());
   gtk_window_set_resizable(window_, FALSE);
   gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
-  gtk_window_set_default_icon_name("kurvlux");
+  setWindowIcon(window_);
   GtkWidget* layout = gtk_fixed_new();
   gtk_widget_set_size_request(layout, clientWidth, clientHeight);
   gtk_container_add(GTK_CONTAINER(window), layout);

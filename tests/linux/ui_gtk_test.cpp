@@ -56,6 +56,9 @@ TEST_F(GtkShell, WindowAndControlsHaveTheWindowsGeometry) {
   GtkWindow* window = ui->mainWindow().window();
   EXPECT_STREQ(gtk_window_get_title(window), "Kurvlux v1.0 [Vevi Version]");
   EXPECT_FALSE(gtk_window_get_resizable(window));
+  GdkPixbuf* icon = gtk_window_get_icon(window);
+  ASSERT_NE(icon, nullptr) << "the built-in icon did not load";
+  EXPECT_EQ(gdk_pixbuf_get_width(icon), 48);
   const GtkAllocation client = allocationIn(GTK_WIDGET(ui->mainWindow().layout()), GTK_WIDGET(window));
   EXPECT_EQ(client.width, 1000);
   EXPECT_EQ(client.height, 279);
