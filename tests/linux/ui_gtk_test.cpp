@@ -232,11 +232,18 @@ struct SeenBox {
   std::string title;
   std::string text;
   bool fixedWidth = false;
+  bool modalOverMainWindow = false;
   std::intptr_t infoState = -1;
 };
 
-// Reads the open info box, then presses its OK button.
-void answerBox(std::vector<SeenBox>* seen) {
+struct BoxWatch {
+  std::vector<SeenBox> seen;
+  UserInterfaceGtk* ui = nullptr;
+};
+
+// Reads the open info box and the info button's state, then presses OK.
+gboolean answerBox(gpointer data) {
+  auto* watch = static_cast<BoxWatch*>(data);
   GList* windows = gtk_window_list_toplevels();
   for (GList* item = windows; item; item = item->next) {
     if (!GTK_IS_DIALOG(item->data) || !gtk_widget_get_visible(GTK_WIDGET(item->data))) continue;
@@ -248,31 +255,27 @@ void answerBox(std::vector<SeenBox>* seen) {
       box.title = gtk_window_get_title(GTK_WINDOW(dialog));
       box.text = gtk_label_get_text(GTK_LABEL(child->data));
       box.fixedWidth = gtk_style_context_has_class(gtk_widget_get_style_context(GTK_WIDGET(child->data)), "monospace");
-      seen->push_back(box);
+      box.modalOverMainWindow = gtk_window_get_modal(GTK_WINDOW(dialog)) &&
+                                gtk_window_get_transient_for(GTK_WINDOW(dialog)) == watch->ui->mainWindow().window();
+      box.infoState = watch->ui->controls().controlState(infoToggleId);
+      watch->seen.push_back(box);
     }
     g_list_free(children);
     gtk_dialog_response(dialog, GTK_RESPONSE_OK);
   }
   g_list_free(windows);
+  return G_SOURCE_CONTINUE;
 }
 
 TEST_F(GtkShell, InfoShowsTwoModalBoxesWithTheButtonAlreadyReleased) {
-  std::vector<SeenBox> seen;
-  struct Probe {
-    std::vector<SeenBox>* seen;
-    ControlTableGtk* controls;
-  } probe{&seen, &ui->controls()};
-  const guint timer = g_timeout_add(50, [](gpointer data) -> gboolean {
-    auto* p = static_cast<Probe*>(data);
-    const std::size_t before = p->seen->size();
-    answerBox(p->seen);
-    for (std::size_t i = before; i < p->seen->size(); ++i) (*p->seen)[i].infoState = p->controls->controlState(infoToggleId);
-    return G_SOURCE_CONTINUE;
-  }, &probe);
+  BoxWatch watch;
+  watch.ui = ui;
+  const guint timer = g_timeout_add(50, answerBox, &watch);
   ui->controls().setControlState(infoToggleId, 1);
   runInfoSequence(ui->controls(), ui->eventPump());
   g_source_remove(timer);
 
+  const std::vector<SeenBox>& seen = watch.seen;
   ASSERT_EQ(seen.size(), 2u);
   auto withoutReturns = [](Text text) {
     std::erase(text, u'\r');
@@ -283,8 +286,10 @@ TEST_F(GtkShell, InfoShowsTwoModalBoxesWithTheButtonAlreadyReleased) {
   EXPECT_EQ(textFromUtf8(seen[1].text), withoutReturns(sketchText()));
   EXPECT_FALSE(seen[0].fixedWidth);
   EXPECT_TRUE(seen[1].fixedWidth);
-  EXPECT_EQ(seen[0].infoState, 0);
-  EXPECT_EQ(seen[1].infoState, 0);
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.infoState, 0);
+    EXPECT_TRUE(box.modalOverMainWindow);
+  }
 }
 
 TEST_F(GtkShell, TabWalksTheControlsLeftToRightAndSkipsDisabledOnes) {
