@@ -6,8 +6,6 @@ namespace kurvlux {
 
 namespace {
 
-constexpr int maximumSide = 0x7FFF;
-
 // 24-bit bottom-up blue-green-red rows into cairo's top-down 32-bit pixels.
 void convertPicture(const std::uint8_t* pixels, std::int32_t rowLength, int width, int height,
                     cairo_surface_t* picture) {
@@ -47,16 +45,11 @@ int ImageStoreGtk::numberOfHandle(std::uintptr_t handle) const {
 }
 
 std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
-  if (number < 0 || width <= 0 || height <= 0 || width > maximumSide || height > maximumSide) return 0;
+  std::optional<Image> image = Image::black(nextHandle_, width, height);
   // The open image keeps its memory: the view handed out must stay valid.
-  if (number == open_) return 0;
-  Image image;
-  image.handle = nextHandle_++;
-  image.width = width;
-  image.height = height;
-  image.rowLength = ((3 * width + 3) / 4) * 4;
-  image.pixels.assign(static_cast<std::size_t>(image.rowLength) * static_cast<std::size_t>(height), 0);
-  images_[number] = std::move(image);
+  if (number < 0 || !image || number == open_) return 0;
+  ++nextHandle_;
+  images_[number] = std::move(*image);
   return images_[number].handle;
 }
 
@@ -64,7 +57,7 @@ PixelView ImageStoreGtk::startDrawing(int number) {
   Image* image = find(number);
   if (!image) return PixelView{};
   open_ = number;
-  return PixelView{image->pixels.data(), image->rowLength, image->width, image->height};
+  return image->view();
 }
 
 void ImageStoreGtk::stopDrawing() { open_ = -1; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/image_store.hpp"
+#include "render/pixel_image.hpp"
 #include "ui/controls_gtk.hpp"
 
 namespace kurvlux {
@@ -34,13 +35,7 @@ class ImageStoreGtk final : public ImageStore {
   void showImage(int control, int number) override;
 
  private:
-  struct Image {
-    std::uintptr_t handle = 0;
-    int width = 0;
-    int height = 0;
-    std::int32_t rowLength = 0;
-    std::vector<std::uint8_t> pixels;
-  };
+  using Image = PixelImage;
   struct ImageControl {
     ImageStoreGtk* store = nullptr;
     GtkWidget* area = nullptr;

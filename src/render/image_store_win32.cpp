@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "render/changed_area.hpp"
+#include "render/pixel_image.hpp"
 
 namespace kurvlux {
 
@@ -41,7 +42,7 @@ struct Win32ImageStore::ImageControl {
 
 namespace {
 
-std::size_t rowBytes(int width) { return static_cast<std::size_t>(((3 * width + 3) / 4) * 4); }
+std::size_t rowBytes(int width) { return static_cast<std::size_t>(paddedRowLength(width)); }
 
 HBITMAP asBitmap(std::intptr_t value) { return reinterpret_cast<HBITMAP>(value); }
 
@@ -112,8 +113,7 @@ void Win32ImageStore::store(int number, Image image) {
 }
 
 HBITMAP Win32ImageStore::createBitmap(int width, int height, void** pixels) {
-  // Sizes are kept as signed 16-bit values.
-  if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return nullptr;
+  if (width <= 0 || height <= 0 || width > maximumImageSide || height > maximumImageSide) return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;

@@ -18,15 +18,11 @@ bool MemoryImageStore::replaceable(int number, const char* operation) {
 }
 
 std::uintptr_t MemoryImageStore::createImage(int number, int width, int height) {
-  if (number < 0 || width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) return 0;
+  std::optional<MemoryImage> image = MemoryImage::black(nextHandle_, width, height);
+  if (number < 0 || !image) return 0;
   if (!replaceable(number, "createImage")) return 0;
-  MemoryImage image;
-  image.handle = nextHandle_++;
-  image.width = width;
-  image.height = height;
-  image.rowLength = ((3 * width + 3) / 4) * 4;
-  image.pixels.assign(static_cast<std::size_t>(image.rowLength) * static_cast<std::size_t>(height), 0);
-  images_[number] = std::move(image);
+  ++nextHandle_;
+  images_[number] = std::move(*image);
   return images_[number].handle;
 }
 
@@ -38,8 +34,7 @@ PixelView MemoryImageStore::startDrawing(int number) {
                          std::to_string(open_) + " is open");
   }
   open_ = number;
-  MemoryImage& image = it->second;
-  return PixelView{image.pixels.data(), image.rowLength, image.width, image.height};
+  return it->second.view();
 }
 
 void MemoryImageStore::stopDrawing() { open_ = -1; }

@@ -11,17 +11,12 @@
 #include <vector>
 
 #include "render/image_store.hpp"
+#include "render/pixel_image.hpp"
 #include "render/raster.hpp"
 
 namespace kurvlux::fakes {
 
-struct MemoryImage {
-  std::uintptr_t handle = 0;
-  int width = 0;
-  int height = 0;
-  std::int32_t rowLength = 0;
-  std::vector<std::uint8_t> pixels;
-};
+using MemoryImage = PixelImage;
 
 // The colour value of pixel (x, y) of 24-bit bottom-up pixel memory.
 ColourValue pixelColour(const std::vector<std::uint8_t>& pixels, std::int32_t rowLength,
