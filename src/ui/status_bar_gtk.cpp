@@ -91,8 +91,6 @@ void StatusBarGtk::setStatusText(int bar, int index, TextView text, int flags) {
   Field& field = found->fields[static_cast<std::size_t>(index)];
   if (field.progressBar) gtk_widget_hide(field.progressBar);
   gtk_widget_show(field.label);
-  field.progress = false;
-  field.flags = flags;
   gtk_frame_set_shadow_type(GTK_FRAME(field.frame), shadowOf(flags));
   gtk_label_set_xalign(GTK_LABEL(field.label), alignmentOf(flags));
   // The rate texts change once a second at most, the label only when they do.
@@ -109,9 +107,6 @@ void StatusBarGtk::setStatusProgress(int bar, int index, int value, int appearan
     gtk_widget_set_name(field.progressBar, "lineload");
     gtk_box_pack_start(GTK_BOX(gtk_widget_get_parent(field.label)), field.progressBar, TRUE, TRUE, 0);
   }
-  field.progress = true;
-  field.flags = appearance;
-  field.value = value;
   if (minimum != keepProgressBound) field.minimum = minimum;
   if (maximum != keepProgressBound) field.maximum = maximum;
   gtk_frame_set_shadow_type(GTK_FRAME(field.frame), shadowOf(appearance));

@@ -25,12 +25,11 @@ class StatusBarGtk final : public StatusBar {
   // The layout the controls move into; null if the identifier names no bar.
   GtkFixed* statusBarHandle(int id) const;
 
+  // What a field shows lives in its widgets; only the progress bounds are
+  // kept, for a later call that keeps them.
   struct Field {
     int left = 0;
     int width = 0;
-    bool progress = false;
-    int flags = 0;
-    int value = 0;
     int minimum = 0;
     int maximum = 100;
     GtkWidget* frame = nullptr;

@@ -1,8 +1,6 @@
 // Start-up of the window shell on GTK, in the order the user sees it built.
 #include "ui/user_interface_gtk.hpp"
 
-#include <algorithm>
-
 #include "ui/compact_style_gtk.hpp"
 #include "ui/info_message.hpp"
 #include "ui/status_fields.hpp"
@@ -34,22 +32,20 @@ UserInterfaceGtk::UserInterfaceGtk(ModeNames modeNames) {
   // them to: in the status bar, counting from its corner. Without a bar they
   // stay in the main window.
   if (GtkFixed* bar = statusBars_.statusBarHandle(statusBarId)) controls_.setContainer(bar);
-  std::vector<const ControlLayout*> leftToRight;
   for (const ControlLayout& layout : controlLayouts) {
     if (layout.type == ControlType::toggleButton) {
       createButton(controls_, layout.id, layout.x, layout.y, layout.width, layout.height, layout.caption);
     } else {
       createComboBox(controls_, layout.id, layout.x, layout.y, layout.width, layout.height, layout.flags);
     }
-    leftToRight.push_back(&layout);
   }
   controls_.setContainer(window_.layout());
   fillControlContents(controls_, modeNames);
 
-  std::ranges::sort(leftToRight, {}, &ControlLayout::x);
+  // The controls are made from left to right, which is the Tab order users expect.
   std::vector<GtkWidget*> focusOrder;
-  for (const ControlLayout* layout : leftToRight) {
-    if (GtkWidget* control = controls_.controlWidget(layout->id)) focusOrder.push_back(control);
+  for (const ControlLayout& layout : controlLayouts) {
+    if (GtkWidget* control = controls_.controlWidget(layout.id)) focusOrder.push_back(control);
   }
   window_.setFocusOrder(std::move(focusOrder));
 }
