@@ -5,6 +5,7 @@
 
 #include "e2e/probe.hpp"
 #include "fakes/reference_canvas.hpp"
+#include "text/wide_text_win32.hpp"
 
 namespace {
 
@@ -81,7 +82,7 @@ TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
 TEST_F(Board, PausedTriggeredSineMatchesThePortableCanvas) {
   board = "board --wave sine --rate 25000";
   ASSERT_EQ(probe::askHost(board).substr(0, 2), "ok");
-  program.setComboText(9, L"128");
+  program.setComboText(9, kurvlux::wideText(kurvlux::fakes::sineThreshold));
   connect();
   ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }, 10000));
   program.click(11);

@@ -193,8 +193,9 @@ bool Program::findAccessibles() {
   std::vector<std::pair<int, AtspiAccessible*>> controls;
   std::function<void(AtspiAccessible*)> walk = [&](AtspiAccessible* node) {
     const AtspiRole role = atspi_accessible_get_role(node, nullptr);
+    // What is kept takes a reference of its own; the walk drops its own.
     if (role == ATSPI_ROLE_LABEL) {
-      labels.push_back(node);
+      labels.push_back(static_cast<AtspiAccessible*>(g_object_ref(node)));
       return;
     }
     if (role == ATSPI_ROLE_COMBO_BOX || role == ATSPI_ROLE_TOGGLE_BUTTON) {
@@ -214,7 +215,7 @@ bool Program::findAccessibles() {
       AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
       if (!child) continue;
       walk(child);
-      if (labels.empty() || labels.back() != child) g_object_unref(child);
+      g_object_unref(child);
     }
   };
   walk(app);

@@ -8,6 +8,7 @@
 
 #include "e2e_linux/native_fixture.hpp"
 #include "fakes/reference_canvas.hpp"
+#include "text/utf8_text.hpp"
 
 namespace {
 
@@ -17,8 +18,9 @@ TEST_F(NativeProgram, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCan
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
   ASSERT_TRUE(program.start({board.link()}));
   EXPECT_EQ(program.text(portBoxId), board.link()) << "the named device is the first item, selected";
-  program.typeInto(thresholdBoxId, "128");
-  ASSERT_TRUE(probe::waitUntil([&] { return program.text(thresholdBoxId) == "128"; }));
+  const std::string threshold = utf8FromText(fakes::sineThreshold);
+  program.typeInto(thresholdBoxId, threshold);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(thresholdBoxId) == threshold; }));
   ASSERT_TRUE(pressConnect());
   EXPECT_FALSE(program.enabled(portBoxId));
 

@@ -15,7 +15,7 @@ std::vector<std::uint32_t> triggeredSineCanvas() {
   Plotter plotter(images, platform.statusBar, platform.controls, platform.clock);
   plotter.buildCanvas();
   MainLoop loop(platform.controls, platform.statusBar, platform.pump, platform.clock, platform.ports, plotter);
-  platform.controls.at(thresholdBoxId).text = u"128";
+  platform.controls.at(thresholdBoxId).text = sineThreshold;
   platform.controls.at(connectToggleId).state = 1;
   loop.runPass();
   const board_simulator::SampleSource sine(board_simulator::Wave::sine, 1000);

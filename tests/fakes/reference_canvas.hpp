@@ -7,10 +7,17 @@
 
 namespace kurvlux::fakes {
 
-// "Oszilloskop" at threshold 128, paused after some periods of the board
+// The threshold the picture is triggered at. The sine rises through 128 as
+// 127, 128, 128, 129: when a read ends on the first 128, its successor is
+// whatever an earlier read left in the buffer, and a frame may start one
+// sample early. It passes 130 only once on the way up, so every frame starts
+// at the same sample however the reads fall.
+constexpr const char16_t* sineThreshold = u"130";
+
+// "Oszilloskop" at sineThreshold, paused after some periods of the board
 // simulator's sine of 1000 samples per period: every triggered frame is the
-// one period after a rising 128, so the picture does not depend on when the
-// stream started. 1000 x 256 pixels, row by row, as 0xRRGGBB.
+// one period after the rising threshold, so the picture does not depend on
+// when the stream started. 1000 x 256 pixels, row by row, as 0xRRGGBB.
 std::vector<std::uint32_t> triggeredSineCanvas();
 
 }  // namespace kurvlux::fakes
