@@ -3,16 +3,22 @@
 # started. Source it, then call the functions; cleanup runs on exit.
 #
 #   source tools/wine_env.sh
-#   wine_env_init <name>        # prefix build/wine-<name>
+#   wine_env_init <name>        # prefix build/wine/<name>
 #   wine_env_display [require]  # Xvfb unless DISPLAY is set (or always with "private")
-#   wine_env_server             # wineboot on first use, then wineserver -p
+#   wine_env_server             # a fresh prefix from the template, then wineserver -p
+#
+# A Wine prefix is about 600 MB, nearly all of it copies of Wine's DLLs that
+# no run changes. So one prefix, build/wine/template, is made once (wineboot
+# and the caption font), and each run gets a fresh copy of it whose files are
+# hard links into the template: a few MB of its own (the registry, which every
+# run changes, is copied for real) and the same starting state every time.
 
 kurvlux_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_env_pids=()
 wine_env_started_server=0
 
 wine_env_init() {
-  export WINEPREFIX="$kurvlux_root/build/wine-$1"
+  export WINEPREFIX="$kurvlux_root/build/wine/$1"
   export WINEDEBUG=-all
   export WINEARCH=win32
   # No Mono or Gecko prompts: the program needs neither.
@@ -43,14 +49,42 @@ wine_env_display() {
 }
 
 wine_env_server() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "wine_env: creating the Wine prefix ${WINEPREFIX#"$kurvlux_root"/} (once)"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-  fi
-  wine_env_caption_font
+  wine_env_fresh_prefix
   wineserver -p >/dev/null 2>&1
   wine_env_started_server=1
+}
+
+# Makes the template once (under a lock, so runs started side by side wait
+# for one wineboot), then replaces $WINEPREFIX by a linked copy of it.
+wine_env_fresh_prefix() {
+  local wine_dir="$kurvlux_root/build/wine" template="$kurvlux_root/build/wine/template" run_prefix=$WINEPREFIX
+  mkdir -p "$wine_dir"
+  (
+    flock 9
+    if [ ! -f "$template/system.reg" ]; then
+      echo "wine_env: creating the Wine prefix template build/wine/template (once, about a minute)"
+      rm -rf "$template.partial"
+      export WINEPREFIX="$template.partial"
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+      wine_env_caption_font
+      [ -f "$WINEPREFIX/system.reg" ] || { echo "wine_env: wineboot made no prefix" >&2; exit 1; }
+      mv "$WINEPREFIX" "$template"
+    fi
+    # Prefixes of the layout before the template, one full copy each.
+    rm -rf "$kurvlux_root"/build/wine-*/
+  ) 9>"$wine_dir/template.lock" || return 1
+  # A server left over from an earlier run of this name would serve the old
+  # prefix's registry.
+  [ -d "$run_prefix" ] && { wineserver -k >/dev/null 2>&1 || true; }
+  rm -rf "$run_prefix"
+  cp -al "$template" "$run_prefix"
+  # Whatever Wine rewrites must not reach the template through a shared link.
+  local file
+  for file in "$template"/*.reg "$template"/.update-timestamp; do
+    [ -f "$file" ] && cp --remove-destination "$file" "$run_prefix/"
+  done
+  return 0
 }
 
 # Wine draws the title bar's buttons with the Marlett symbol font. fonts-wine

@@ -6,8 +6,9 @@
 #
 #   tests/e2e/run_e2e.sh <win32 build dir> <native build dir> [gtest args...]
 #
-# KURVLUX_E2E_NAME (default "test") names the Wine prefix build/wine-<name>
+# KURVLUX_E2E_NAME (default "test") names the Wine prefix build/wine/<name>
 # and the work folder build/e2e-<name>, so separate runs can go side by side.
+# KURVLUX_E2E_PORT (default 7) is the COM port number the board appears as.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine_env.sh"
@@ -32,7 +33,8 @@ wine_env_server
 if [ "${KURVLUX_E2E_DECORATED:-0}" = 1 ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
-wine_env_map_port 7 "$link"
+export KURVLUX_E2E_PORT=${KURVLUX_E2E_PORT:-7}
+wine_env_map_port "$KURVLUX_E2E_PORT" "$link"
 wine_env_restart_server
 
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

@@ -6,8 +6,8 @@
 #   tests/win32/run_serial_tests.sh [--win32-build DIR] [--native-build DIR] [gtest options]
 #
 # Defaults: build/win32 (win32_tests.exe) and build/native (board_simulator);
-# WINEPREFIX defaults to build/wine-serial-tests. The ports COM7, COM8 and COM9
-# of that prefix are (re)mapped. Everything started here is ended on exit.
+# Without WINEPREFIX it runs in a fresh prefix build/wine/serial-tests. The
+# ports COM7, COM8 and COM9 of the prefix are (re)mapped. Everything started here is ended on exit.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -30,7 +30,11 @@ for needed in "$tests_exe" "$simulator"; do
   fi
 done
 
-export WINEPREFIX=${WINEPREFIX:-$root/build/wine-serial-tests}
+if [ -z "${WINEPREFIX:-}" ]; then
+  source "$root/tools/wine_env.sh"
+  wine_env_init serial-tests
+  wine_env_fresh_prefix
+fi
 export WINEDEBUG=-all
 export WINEARCH=${WINEARCH:-win32}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -53,12 +57,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run_serial_tests.sh: creating the Wine prefix (once)"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-fi
 
 # Three boards at 2000 bytes per second: A and B for the port tests, C is
 # ended during the test run to look like a device that was unplugged.
