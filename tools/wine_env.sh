@@ -7,11 +7,11 @@
 #   wine_env_display [require]  # Xvfb unless DISPLAY is set (or always with "private")
 #   wine_env_server             # a fresh prefix from the template, then wineserver -p
 #
-# A Wine prefix is about 600 MB, nearly all of it copies of Wine's DLLs that
-# no run changes. So one prefix, build/wine/template, is made once (wineboot
-# and the caption font), and each run gets a fresh copy of it whose files are
-# hard links into the template: a few MB of its own (the registry, which every
-# run changes, is copied for real) and the same starting state every time.
+# A fresh Wine prefix is about 600 MB, nearly all of it copies of Wine's own
+# DLLs. So one prefix, build/wine/template, is made once: wineboot, the
+# caption font, and each DLL that is a byte-for-byte copy of Wine's built-in
+# one replaced by a link to it (about 20 MB remain). Every run takes a fresh
+# copy of the template, so each starts from the same state.
 
 kurvlux_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_env_pids=()
@@ -55,35 +55,51 @@ wine_env_server() {
 }
 
 # Makes the template once (under a lock, so runs started side by side wait
-# for one wineboot), then replaces $WINEPREFIX by a linked copy of it.
+# for one wineboot) and again when Wine has changed, then replaces $WINEPREFIX
+# by a copy of it.
 wine_env_fresh_prefix() {
-  local wine_dir="$kurvlux_root/build/wine" template="$kurvlux_root/build/wine/template" run_prefix=$WINEPREFIX
+  local wine_dir="$kurvlux_root/build/wine" run_prefix=$WINEPREFIX
+  local template="$kurvlux_root/build/wine/template" version
+  version=$(wine --version 2>/dev/null)
   mkdir -p "$wine_dir"
   (
     flock 9
-    if [ ! -f "$template/system.reg" ]; then
+    if [ ! -f "$template/system.reg" ] || [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
       echo "wine_env: creating the Wine prefix template build/wine/template (once, about a minute)"
-      rm -rf "$template.partial"
+      rm -rf "$template" "$template.partial"
       export WINEPREFIX="$template.partial"
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
       wine_env_caption_font
       [ -f "$WINEPREFIX/system.reg" ] || { echo "wine_env: wineboot made no prefix" >&2; exit 1; }
+      wine_env_link_builtins "$WINEPREFIX"
+      printf '%s\n' "$version" >"$WINEPREFIX/.wine-version"
       mv "$WINEPREFIX" "$template"
     fi
-    # Prefixes of the layout before the template, one full copy each.
+    # Prefixes of the layout before the template, a full one each.
     rm -rf "$kurvlux_root"/build/wine-*/
   ) 9>"$wine_dir/template.lock" || return 1
   # A server left over from an earlier run of this name would serve the old
   # prefix's registry.
   [ -d "$run_prefix" ] && { wineserver -k >/dev/null 2>&1 || true; }
   rm -rf "$run_prefix"
-  cp -al "$template" "$run_prefix"
-  # Whatever Wine rewrites must not reach the template through a shared link.
-  local file
-  for file in "$template"/*.reg "$template"/.update-timestamp; do
-    [ -f "$file" ] && cp --remove-destination "$file" "$run_prefix/"
+  cp -a "$template" "$run_prefix"
+}
+
+# Links the prefix's copies of Wine's built-in DLLs to the originals. Wine
+# rewrites those copies when it updates a prefix, which through a link would
+# overwrite its own files: "disable" in .update-timestamp turns updates off,
+# and a new Wine version gets a new template instead.
+wine_env_link_builtins() {
+  local prefix=$1 builtins="" candidate file
+  for candidate in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows /usr/lib32/wine/i386-windows; do
+    [ -f "$candidate/kernel32.dll" ] && { builtins=$candidate; break; }
   done
+  [ -n "$builtins" ] || return 0
+  echo disable >"$prefix/.update-timestamp"
+  while IFS= read -r -d '' file; do
+    cmp -s "$file" "$builtins/${file##*/}" && ln -sf "$builtins/${file##*/}" "$file"
+  done < <(find "$prefix/drive_c/windows" -type f -print0)
   return 0
 }
 
