@@ -2,6 +2,8 @@
 // says under SYNOPSIS, OPTIONS and EXIT STATUS; change them together.
 #include "ui/command_line.hpp"
 
+#include <utility>
+
 namespace kurvlux {
 
 namespace {
