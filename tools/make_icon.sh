@@ -26,6 +26,7 @@ cp "$tmp/48.png" resources/kurvlux.png
 points=$(awk 'BEGIN{for(x=1;x<=46;x+=0.5){printf "%.1f,%.2f ",x+0.5,24.5-16.8*sin((x-1)/45*2*3.14159)}}')
 cat >resources/kurvlux.svg <<SVG
 <svg xmlns="http://www.w3.org/2000/svg" width="48" height="48" viewBox="0 0 48 48">
+  <!-- Drawn by tools/make_icon.sh, like kurvlux.png and kurvlux.ico. -->
   <rect x="0.5" y="0.5" width="47" height="47" fill="#FFFFFF" stroke="#404040"/>
   <path d="M12.5 1V47M24.5 1V47M36.5 1V47M1 12.5H47M1 24.5H47M1 36.5H47" stroke="#BBBBBB"/>
   <polyline fill="none" stroke="#0000FF" stroke-width="4" stroke-linejoin="round" points="${points% }"/>
