@@ -20,10 +20,8 @@ target_sources(kurvlux_linux PRIVATE ${CMAKE_BINARY_DIR}/generated/window_icon_d
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
   add_executable(kurvlux src/app/main_gtk.cpp)
   target_link_libraries(kurvlux PRIVATE kurvlux_linux)
-  include(GNUInstallDirs)
-  install(TARGETS kurvlux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES resources/kurvlux.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES resources/kurvlux.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
+  target_compile_definitions(kurvlux PRIVATE KURVLUX_VERSION="${PROJECT_VERSION}")
+  include(cmake/package_debian.cmake)
 endif()
 
 # The Linux layer against the real platform: GTK under Xvfb, termios on the

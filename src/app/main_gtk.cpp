@@ -15,30 +15,19 @@
 #include "serial/port_names.hpp"
 #include "serial/serial_port_posix.hpp"
 #include "text/utf8_text.hpp"
+#include "ui/command_line.hpp"
 #include "ui/user_interface_gtk.hpp"
-
-namespace {
-
-bool asksForHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--help" || argument == "-h") return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kurvlux;
-  if (asksForHelp(argc, argv)) {
-    g_print("usage: kurvlux [DEVICE...]\n"
-            "Shows the samples of a board on a serial port. The devices named come first in the\n"
-            "port box, before the serial ports of the machine; a name without a leading / is\n"
-            "looked for under /dev (kurvlux ttyACM0, kurvlux /dev/rfcomm0).\n");
-    return 0;
-  }
-  // Takes GTK's own options (--display and the like) out of the arguments.
+  // GTK's own options (--display and the like) come out of the arguments
+  // first, without opening the display, so that --help and --version work
+  // without one and the rest can be checked.
+  gtk_parse_args(&argc, &argv);
+  const CommandLine commandLine = readCommandLine(std::vector<std::string>(argv + 1, argv + argc), KURVLUX_VERSION);
+  g_print("%s", commandLine.standardOutput.c_str());
+  g_printerr("%s", commandLine.standardError.c_str());
+  if (!commandLine.opensWindow) return commandLine.exitStatus;
   if (!gtk_init_check(&argc, &argv)) {
     g_printerr("kurvlux: cannot open the display\n");
     return 1;
@@ -48,7 +37,7 @@ int main(int argc, char** argv) {
   PosixSerialPorts ports;
   UserInterfaceGtk ui(plotModeNames);
   std::vector<Text> namedDevices;
-  for (int i = 1; i < argc; ++i) namedDevices.push_back(textFromUtf8(argv[i]));
+  for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromUtf8(device));
   fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices()));
 
   ImageStoreGtk images(ui.controls());
