@@ -66,7 +66,9 @@ TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
       },
       10000))
       << probe::narrow(program.statusText(1));
-  EXPECT_LE(rate, 26000);
+  // The board catches up after the machine stalls it, so one second may hold
+  // a few percent more; counting a byte twice would show twice the rate.
+  EXPECT_LE(rate, 27500);
   EXPECT_NE(program.statusText(1).find(L" Werte/s"), std::wstring::npos);
   EXPECT_GE(leadingNumber(program.statusText(0)), 24);
   EXPECT_TRUE(hasBlueInCanvas(program));
