@@ -3,9 +3,13 @@
 // and ends it to look like an unplugged board.
 #include <fcntl.h>
 #include <grp.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,13 +17,17 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "serial/line_speed_posix.hpp"
@@ -80,6 +88,26 @@ class SimulatedBoard {
   std::string path_;
 };
 
+// A pseudo-terminal whose near end the test keeps: termios calls on it
+// reach the far end, which is the device the ports open, without opening it.
+struct PseudoTerminal {
+  PseudoTerminal() : near(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    if (near >= 0 && grantpt(near) == 0 && unlockpt(near) == 0) path = ptsname(near);
+  }
+  ~PseudoTerminal() { close(near); }
+  int near;
+  std::string path;
+};
+
+// Whole settings with both rates, as `stty -a` would compare them.
+std::string terminalState(int fd) {
+  termios t{};
+  tcgetattr(fd, &t);
+  const LineRates rates = lineRates(fd);
+  return testing::PrintToString(std::make_tuple(t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag,
+                                                std::string(t.c_cc, t.c_cc + NCCS), rates.input, rates.output));
+}
+
 #define START_BOARD(name)                                                              \
   SimulatedBoard name;                                                                 \
   ASSERT_TRUE(name.running()) << "no board simulator at " << simulatorPath()
@@ -132,7 +160,7 @@ TEST(SerialPortPosix, OpensRawAtTheAskedRate) {
     const std::uintptr_t opened = ports.openPort(programPortId, board.port(), settings);
     ASSERT_GT(opened, 2u);
     const int fd = static_cast<int>(opened);
-    EXPECT_EQ(lineSpeed(fd), static_cast<std::uint32_t>(rate));
+    EXPECT_EQ(lineRates(fd).output, static_cast<std::uint32_t>(rate));
     termios t{};
     ASSERT_EQ(tcgetattr(fd, &t), 0);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
@@ -141,6 +169,99 @@ TEST(SerialPortPosix, OpensRawAtTheAskedRate) {
     EXPECT_FALSE(ports.portFailed(programPortId));
     EXPECT_EQ(diagnostics.str(), "");
   }
+}
+
+// Run as root and again as an ordinary user (run_linux_tests.sh), whom an
+// exclusive flag left behind keeps out. Each way of closing puts the device
+// back as it was found, 9600 baud with a terminal's line editing and flow
+// control, or a rate only termios2 could set, and lets the next one in.
+TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
+  enum class Close { port, all, owner, replaced, failedOpen };
+  struct Case {
+    const char* name;
+    std::uint32_t found;
+    std::int32_t asked;
+    Close close;
+  };
+  const Case cases[] = {{"closePort", 9600, 250000, Close::port}, {"closeAllPorts", 250000, 9600, Close::all},
+                        {"owner ends", 9600, 1843200, Close::owner}, {"replaced", 250000, 115200, Close::replaced},
+                        {"failed open", 9600, 0, Close::failedOpen}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PseudoTerminal device, other;
+    ASSERT_FALSE(device.path.empty());
+    termios t{};
+    ASSERT_EQ(tcgetattr(device.near, &t), 0);
+    t.c_cflag |= CRTSCTS;
+    t.c_iflag |= IXON;
+    t.c_lflag |= ICANON | ECHO;
+    ASSERT_EQ(tcsetattr(device.near, TCSANOW, &t), 0);
+    ASSERT_TRUE(setLineSpeed(device.near, c.found));
+    const std::string found = terminalState(device.near);
+    {
+      std::ostringstream diagnostics;
+      PosixSerialPorts ports(diagnostics);
+      PortSettings settings;
+      settings.baudRate = c.asked;
+      const auto fd = static_cast<int>(ports.openPort(programPortId, textFromUtf8(device.path), settings));
+      if (c.close == Close::failedOpen) {
+        EXPECT_EQ(fd, 0);
+      } else {
+        ASSERT_GT(fd, 2);
+        EXPECT_NE(fcntl(fd, F_GETFL) & O_NONBLOCK, 0) << "a line without carrier would block the window";
+        int exclusive = 0;
+        EXPECT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 1);
+        ASSERT_EQ(tcgetattr(fd, &t), 0);
+        EXPECT_EQ(t.c_cc[VMIN], 1);
+        const LineRates rates = lineRates(fd);
+        EXPECT_EQ(rates.input, static_cast<std::uint32_t>(c.asked));
+        EXPECT_EQ(rates.output, static_cast<std::uint32_t>(c.asked));
+      }
+      if (c.close == Close::port) ports.closePort(programPortId);
+      if (c.close == Close::all) ports.closePort(-1);
+      if (c.close == Close::replaced) {
+        EXPECT_NE(ports.openPort(programPortId, textFromUtf8(other.path), settings), 0u);
+      }
+      if (c.close != Close::owner) {
+        EXPECT_EQ(terminalState(device.near), found);
+      }
+    }
+    EXPECT_EQ(terminalState(device.near), found);
+    const int again = open(device.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    EXPECT_GE(again, 0) << "another program cannot open the device: " << std::strerror(errno);
+    int exclusive = 1;
+    EXPECT_EQ(ioctl(again, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    close(again);
+  }
+}
+
+void countSignal(int) {}
+
+// A handler without SA_RESTART makes every waiting call of the thread it
+// hits return EINTR; an idle port must come through a storm of them.
+TEST(SerialPortPosix, ASignalIsNotAnUnplug) {
+  struct sigaction action {}, previous{};
+  action.sa_handler = countSignal;
+  ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
+  PseudoTerminal device;
+  PosixSerialPorts ports;
+  ASSERT_NE(ports.openPort(programPortId, textFromUtf8(device.path), PortSettings{}), 0u);
+  std::atomic<bool> storming = true;
+  int sent = 0;
+  const pthread_t target = pthread_self();
+  std::thread storm([&] {
+    for (; storming; ++sent) pthread_kill(target, SIGUSR1);
+  });
+  for (int i = 0; i < 100000 && !ports.portFailed(programPortId); ++i) ports.waitingByteCount(programPortId);
+  storming = false;
+  storm.join();
+  sigaction(SIGUSR1, &previous, nullptr);
+  std::printf("%d signals while idle\n", sent);
+  EXPECT_FALSE(ports.portFailed(programPortId));
+  ASSERT_EQ(write(device.near, "\x01\x02\x03", 3), 3);
+  EXPECT_EQ(waitForBytes(ports, programPortId, 3), 3);
 }
 
 TEST(SerialPortPosix, ReadsTheWaitingBytesInOrderWithNothingLost) {
@@ -227,7 +348,21 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   START_BOARD(board);
   const std::filesystem::path plainFile =
       std::filesystem::temp_directory_path() / ("kurvlux-plain-" + std::to_string(getpid()));
+  const std::string fifo = plainFile.string() + "-fifo";
   { std::ofstream(plainFile) << "x"; }
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Locked by someone else: a file that is no device is refused as such,
+  // before any lock is tried on it. The terminal this program runs in is
+  // left alone under each of its names, and its settings with it.
+  const int plainLock = open(plainFile.c_str(), O_RDONLY), fifoLock = open(fifo.c_str(), O_RDWR);
+  ASSERT_EQ(flock(plainLock, LOCK_EX), 0);
+  ASSERT_EQ(flock(fifoLock, LOCK_EX), 0);
+  PseudoTerminal own;
+  const int savedInput = dup(STDIN_FILENO);
+  const int ownFar = open(own.path.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_EQ(dup2(ownFar, STDIN_FILENO), STDIN_FILENO);
+  const std::string ownState = terminalState(own.near);
+  const std::string notOpened = "not opened: it is the terminal this program runs in";
   struct Case {
     Text portName;
     std::int32_t baudRate;
@@ -240,6 +375,14 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
       {u"kurvlux-no-such-tty", 250000, 8, "/dev/kurvlux-no-such-tty", "No such file or directory"},
       {u"/kurvlux/no/such/dir", 250000, 8, "/kurvlux/no/such/dir", "No such file or directory"},
       {textFromUtf8(plainFile.string()), 250000, 8, plainFile.string(), "not a serial device"},
+      {textFromUtf8(fifo), 250000, 8, fifo, "not a serial device"},
+      {u"/tmp", 250000, 8, "/tmp", "not a serial device"},
+      {u"null", 250000, 8, "/dev/null", "not a serial device"},
+      {u"ptmx", 250000, 8, "/dev/ptmx", "not a serial device (it makes new pseudo-terminals)"},
+      {u"tty", 250000, 8, "/dev/tty", notOpened},
+      {u"/dev/stdin", 250000, 8, "/dev/stdin", notOpened},
+      {textFromUtf8(own.path), 250000, 8, own.path, notOpened},
+      {u"tty\nS0\x1b[2J", 250000, 8, "/dev/tty\\x0AS0\\x1B[2J", "No such file"},
       {board.port(), 0, 8, board.path(), "cannot use 0 baud"},
       {board.port(), 250000, 9, board.path(), "cannot use 9 data bits"},
   };
@@ -260,7 +403,14 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("kurvlux: " + c.device + ": " + c.reason, 0), 0u) << lines[0];
   }
+  dup2(savedInput, STDIN_FILENO);
+  close(savedInput);
+  close(ownFar);
+  EXPECT_EQ(terminalState(own.near), ownState);
+  close(plainLock);
+  close(fifoLock);
   std::filesystem::remove(plainFile);
+  std::filesystem::remove(fifo);
   // None of these holds the board: it opens normally.
   PosixSerialPorts ports;
   EXPECT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
@@ -356,17 +506,24 @@ TEST(OpenDiagnostic, NamesTheGroupToJoinWhenPermissionIsMissing) {
     SCOPED_TRACE(c.reason);
     EXPECT_EQ(openErrorReason(c.error, c.group), c.reason);
   }
+  // A typed name can neither end the line nor steer the terminal.
+  const std::pair<std::string, std::string> names[] = {
+      {"/dev/tty\n\x1b[31m\x7f\\", "/dev/tty\\x0A\\x1B[31m\\x7F\\\\"},
+      {"/tmp/\xff\xc3(\xc2\x85\xed\xa0\x80", "/tmp/\\xFF\\xC3(\\xC2\\x85\\xED\\xA0\\x80"},
+      {"/dev/ttyÜ€😀", "/dev/ttyÜ€😀"}};
+  for (const auto& [device, shown] : names) EXPECT_EQ(deviceFailureLine(device, "x"), "kurvlux: " + shown + ": x");
 }
 
 // The whole path for a user outside the device's group: a child process
-// gives up root and opens a device file of group dialout.
+// gives up root and opens a device node of group dialout.
 TEST(OpenDiagnostic, AUserOutsideTheGroupIsToldWhichGroup) {
   const group* dialout = getgrnam("dialout");
   if (geteuid() != 0 || dialout == nullptr) GTEST_SKIP() << "needs root and a group dialout to take a user's place";
   char folder[] = "/tmp/kurvlux-access-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const std::string device = std::string(folder) + "/ttyTest0";
-  { std::ofstream(device) << ""; }
+  // Any character device will do: the open is refused before it matters which.
+  ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << std::strerror(errno);
   ASSERT_EQ(chmod(folder, 0755), 0);
   ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
   ASSERT_EQ(chmod(device.c_str(), 0660), 0);

@@ -47,11 +47,11 @@ TEST(PortNames, CommandLineDevicesComeFirstAndAreNotRepeated) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.named.size());
-    EXPECT_EQ(portItems(c.named, listed), c.items);
+    EXPECT_EQ(portItems(c.named, listed, normalisedPath), c.items);
   }
   fakes::RecordingControls controls;
   controls.add(portBoxId).state = -1;
-  fillPortBoxItems(controls, portItems({u"/dev/pts/2"}, listed));
+  fillPortBoxItems(controls, portItems({u"/dev/pts/2"}, listed, normalisedPath));
   EXPECT_EQ(controls.at(portBoxId).items.front(), u"pts/2");
   EXPECT_EQ(controls.at(portBoxId).items.size(), 4u);
   EXPECT_EQ(controls.at(portBoxId).state, 0);
