@@ -13,8 +13,9 @@ constexpr TextView deviceFolder = u"/dev/";
 
 Text portItemOfDevice(TextView devicePath) {
   const TextView path = untilNul(devicePath);
-  // "/dev/" alone would give an empty item, which opens nothing.
-  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder)) {
+  // "/dev/" alone would give an empty item, which opens nothing, and
+  // "/dev//x" the item "/x", which leads elsewhere.
+  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder) && path[deviceFolder.size()] != u'/') {
     return Text(path.substr(deviceFolder.size()));
   }
   return Text(path);

@@ -4,8 +4,12 @@
 // serving its controls and closing with exit code 0.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "e2e_linux/native_fixture.hpp"
@@ -202,6 +206,22 @@ TEST_F(NativeFault, ConnectingAndDisconnectingTwoHundredTimes) {
   connectStreaming();
   ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }));
   EXPECT_LE(leadingNumber(program.statusText(1)), 26000);
+  expectClosesCleanly();
+}
+
+// run_e2e_linux.sh runs this as user nobody too, whom a device left
+// exclusive keeps out: every connect streams, and once the program has let
+// go another program can open the device.
+TEST_F(NativeFault, ReconnectingTenTimesLeavesTheDeviceFree) {
+  for (int i = 0; i < 10; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_NO_FATAL_FAILURE(connectStreaming());
+    std::printf("connect %d: %s\n", i + 1, program.statusText(1).c_str());
+    ASSERT_NO_FATAL_FAILURE(disconnect());
+  }
+  const int another = open(board.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  EXPECT_GE(another, 0) << board.device() << ": " << std::strerror(errno);
+  if (another >= 0) close(another);
   expectClosesCleanly();
 }
 

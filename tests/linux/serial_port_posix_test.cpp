@@ -30,6 +30,7 @@
 #include <tuple>
 #include <vector>
 
+#include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
 #include "serial/open_diagnostic_posix.hpp"
 #include "serial/serial_port_posix.hpp"
@@ -293,6 +294,7 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   const std::filesystem::path link = std::filesystem::temp_directory_path() / ("kurvlux-link-" + std::to_string(getpid()));
   std::filesystem::remove(link);
   std::filesystem::create_symlink(board.path(), link);
+  EXPECT_EQ(deviceIdentity(textFromUtf8(link.string())), deviceIdentity(board.port()));
   EXPECT_EQ(ports.openPort(3, board.port(), PortSettings{}), 0u);
   EXPECT_EQ(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
   EXPECT_EQ(ports.openPort(4, textFromUtf8(link.string()), PortSettings{}), 0u);
