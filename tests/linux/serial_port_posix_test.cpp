@@ -356,9 +356,12 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   // Locked by someone else: a file that is no device is refused as such,
   // before any lock is tried on it. The terminal this program runs in is
   // left alone under each of its names, and its settings with it.
+  // A device node of its own (root only, on a file system that allows
+  // devices) is a character device but no terminal, locked privately.
+  const std::string nullNode = plainFile.string() + "-null";
+  const int nullLock = mknod(nullNode.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? open(nullNode.c_str(), O_RDONLY) : -1;
   const int plainLock = open(plainFile.c_str(), O_RDONLY), fifoLock = open(fifo.c_str(), O_RDWR);
-  ASSERT_EQ(flock(plainLock, LOCK_EX), 0);
-  ASSERT_EQ(flock(fifoLock, LOCK_EX), 0);
+  for (const int locked : {plainLock, fifoLock, nullLock}) ASSERT_TRUE(locked < 0 || flock(locked, LOCK_EX) == 0);
   PseudoTerminal own;
   const int savedInput = dup(STDIN_FILENO);
   const int ownFar = open(own.path.c_str(), O_RDWR | O_NOCTTY);
@@ -380,6 +383,7 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
       {textFromUtf8(fifo), 250000, 8, fifo, "not a serial device"},
       {u"/tmp", 250000, 8, "/tmp", "not a serial device"},
       {u"null", 250000, 8, "/dev/null", "not a serial device"},
+      {textFromUtf8(nullNode), 250000, 8, nullNode, "not a serial device"},
       {u"ptmx", 250000, 8, "/dev/ptmx", "not a serial device (it makes new pseudo-terminals)"},
       {u"tty", 250000, 8, "/dev/tty", notOpened},
       {u"/dev/stdin", 250000, 8, "/dev/stdin", notOpened},
@@ -390,6 +394,7 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.device);
+    if (c.device == nullNode && nullLock < 0) continue;
     std::ostringstream diagnostics;
     PosixSerialPorts ports(diagnostics);
     PortSettings settings;
@@ -409,10 +414,8 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   close(savedInput);
   close(ownFar);
   EXPECT_EQ(terminalState(own.near), ownState);
-  close(plainLock);
-  close(fifoLock);
-  std::filesystem::remove(plainFile);
-  std::filesystem::remove(fifo);
+  for (const int locked : {plainLock, fifoLock, nullLock}) close(locked);
+  for (const std::string& made : {plainFile.string(), fifo, nullNode}) std::filesystem::remove(made);
   // None of these holds the board: it opens normally.
   PosixSerialPorts ports;
   EXPECT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
