@@ -62,7 +62,9 @@ std::string configure(int fd, const PortSettings& port) {
   }
   // Both rates, every time: an input rate left from an earlier rate that
   // only termios2 could set would outlive a later standard one.
-  if (!setLineSpeed(fd, static_cast<std::uint32_t>(port.baudRate))) return rateRefusal(port.baudRate, errorDescription(errno));
+  if (!setLineSpeed(fd, static_cast<std::uint32_t>(port.baudRate))) {
+    return rateRefusal(port.baudRate, errorDescription(errno));
+  }
   // The driver accepts a rate it cannot make and shows so only in the rates
   // it reports back.
   const LineRates actual = lineRates(fd);

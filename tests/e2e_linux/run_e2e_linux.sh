@@ -35,19 +35,16 @@ xdotool mousemove 0 0 >/dev/null 2>&1 || true
 status=0
 dbus-run-session -- "$build/e2e_linux" "$@" 2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 
-# Root passes through exclusive flags and most permission checks, so the
-# reconnecting test runs once more with test, program and board as user
-# nobody, from copies in a folder of that user's own: the build tree may lie
-# where no other user can reach.
+# As root, once more as user nobody (whom a device left exclusive keeps
+# out), from copies that user can reach wherever the build tree lies.
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
   user_dir=$(mktemp -d "${TMPDIR:-/tmp}/kurvlux-e2e-nobody.XXXXXX")
-  chmod 755 "$user_dir"
   cp "$build/e2e_linux" "$build/kurvlux" "$build/board_simulator" "$user_dir/"
-  chown nobody "$user_dir"
+  chmod 755 "$user_dir" && chown nobody "$user_dir"
   echo "run_e2e_linux.sh: reconnecting again as user nobody"
   runuser -u nobody -- env HOME="$user_dir" TMPDIR="$user_dir" KURVLUX_E2E_DIR="$user_dir" \
     KURVLUX_PROGRAM="$user_dir/kurvlux" KURVLUX_BOARD_SIMULATOR="$user_dir/board_simulator" \
-    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter='NativeFault.ReconnectingTenTimesLeavesTheDeviceFree' \
+    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter='*ReconnectingTenTimes*' \
     2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 fi
 exit "$status"

@@ -40,12 +40,10 @@ export NO_AT_BRIDGE=1
 
 status=0
 "$build/linux_tests" "$@" || status=$?
-# Root passes through exclusive flags and most permission checks, so the
-# serial tests run once more as an ordinary user, from copies in a folder of
-# that user's own: the build tree may lie where no other user can reach.
+# As root, the serial tests once more as user nobody (whom root's passes
+# through exclusive flags and permissions hid), from copies that user can reach.
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
-  chmod 755 "$work"
-  install -d -o nobody "$work/nobody"
+  chmod 755 "$work" && install -d -o nobody "$work/nobody"
   cp "$build/linux_tests" "$build/board_simulator" "$work/nobody/"
   echo "run_linux_tests.sh: the serial tests again as user nobody"
   runuser -u nobody -- env TMPDIR="$work/nobody" KURVLUX_BOARD_SIMULATOR="$work/nobody/board_simulator" \

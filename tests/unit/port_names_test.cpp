@@ -52,7 +52,9 @@ TEST(PortNames, CommandLineDevicesComeFirstAndAreNotRepeated) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.named.size());
     // The link's target is known only to the platform, here a stand-in.
-    const auto identity = [](const Text& path) { return path == u"/dev/serial/by-id/board" ? u"/dev/ttyACM0" : normalisedPath(path); };
+    const auto identity = [](const Text& path) {
+      return path == u"/dev/serial/by-id/board" ? u"/dev/ttyACM0" : normalisedPath(path);
+    };
     EXPECT_EQ(portItems(c.named, listed, identity), c.items);
   }
   EXPECT_EQ(normalisedPath(u"/../dev//pts/./3/.."), u"/dev/pts");
