@@ -10,6 +10,7 @@
 #include "acquisition/plot_modes.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/plotter.hpp"
+#include "serial/device_identity_posix.hpp"
 #include "serial/port_discovery_libserialport.hpp"
 #include "serial/port_list.hpp"
 #include "serial/port_names.hpp"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   UserInterfaceGtk ui(plotModeNames);
   std::vector<Text> namedDevices;
   for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromUtf8(device));
-  fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices()));
+  fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices(), deviceIdentity));
 
   ImageStoreGtk images(ui.controls());
   Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());

@@ -1,27 +1,51 @@
-// termios2 with BOTHER: the only way to ask Linux for 250000 or 1843200 baud.
+// termios2 with BOTHER: the only way to ask Linux for 250000 or 1843200 baud,
+// and the only record that holds both rates exactly.
 #include "serial/line_speed_posix.hpp"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
+#include <cstring>
+
+#include "serial/retry_posix.hpp"
+
 namespace kurvlux {
+
+static_assert(sizeof(termios2) == sizeof(SavedTerminal::record));
 
 bool setLineSpeed(int fd, std::uint32_t bitsPerSecond) {
   termios2 settings{};
-  if (ioctl(fd, TCGETS2, &settings) != 0) return false;
+  if (retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) != 0) return false;
   // The input rate follows the output rate's field (IBSHIFT) unless it is
-  // given too: give it, so both directions run at the same rate.
+  // given too: give it, so both directions run at the same rate. The kernel
+  // turns a rate with a B-constant back into that constant.
   settings.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
   settings.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
   settings.c_ispeed = bitsPerSecond;
   settings.c_ospeed = bitsPerSecond;
-  return ioctl(fd, TCSETS2, &settings) == 0;
+  return retryOnSignal([&] { return ioctl(fd, TCSETS2, &settings); }) == 0;
 }
 
-std::uint32_t lineSpeed(int fd) {
+LineRates lineRates(int fd) {
   termios2 settings{};
-  if (ioctl(fd, TCGETS2, &settings) != 0) return 0;
-  return settings.c_ospeed;
+  if (retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) != 0) return {};
+  return {settings.c_ispeed, settings.c_ospeed};
+}
+
+SavedTerminal saveTerminal(int fd) {
+  termios2 settings{};
+  SavedTerminal saved;
+  saved.valid = retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) == 0;
+  std::memcpy(saved.record, &settings, sizeof settings);
+  return saved;
+}
+
+void restoreTerminal(int fd, const SavedTerminal& saved) {
+  if (!saved.valid) return;
+  termios2 settings{};
+  std::memcpy(&settings, saved.record, sizeof settings);
+  // A device that went away refuses; there is nothing left to put back then.
+  retryOnSignal([&] { return ioctl(fd, TCSETS2, &settings); });
 }
 
 }  // namespace kurvlux

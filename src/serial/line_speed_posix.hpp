@@ -1,6 +1,7 @@
-// The line rate of a terminal device in bits per second, any value rather
-// than one of the fixed B-constants. Its own file because the kernel's
-// termios2 header clashes with <termios.h>.
+// The line rates of a terminal device in bits per second, any value rather
+// than one of the fixed B-constants, and the device's whole settings record
+// with both rates. Its own file because the kernel's termios2 header clashes
+// with <termios.h>.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,25 @@ namespace kurvlux {
 // (BOTHER), leaving every other setting as it is. False when refused.
 bool setLineSpeed(int fd, std::uint32_t bitsPerSecond);
 
-// The output rate the driver really uses, which may differ from what was
-// asked; 0 when it cannot be read.
-std::uint32_t lineSpeed(int fd);
+struct LineRates {
+  std::uint32_t input = 0;
+  std::uint32_t output = 0;
+};
+
+// The rates the driver really uses, which may differ from what was asked;
+// 0 when they cannot be read.
+LineRates lineRates(int fd);
+
+// A device's settings as the kernel keeps them (termios2: flags, control
+// characters and both rates), held as bytes so that callers need not see
+// the kernel's header.
+struct SavedTerminal {
+  alignas(4) unsigned char record[44]{};
+  bool valid = false;
+};
+
+SavedTerminal saveTerminal(int fd);
+// Puts saved settings back; nothing when there are none.
+void restoreTerminal(int fd, const SavedTerminal& saved);
 
 }  // namespace kurvlux

@@ -13,8 +13,9 @@ constexpr TextView deviceFolder = u"/dev/";
 
 Text portItemOfDevice(TextView devicePath) {
   const TextView path = untilNul(devicePath);
-  // "/dev/" alone would give an empty item, which opens nothing.
-  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder)) {
+  // "/dev/" alone would give an empty item, which opens nothing, and
+  // "/dev//x" the item "/x", which leads elsewhere.
+  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder) && path[deviceFolder.size()] != u'/') {
     return Text(path.substr(deviceFolder.size()));
   }
   return Text(path);
@@ -26,19 +27,43 @@ Text devicePathOfPortName(TextView portName) {
   return Text(deviceFolder) + Text(name);
 }
 
-std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices) {
-  std::vector<Text> items;
-  std::vector<Text> namedPaths;
-  for (const Text& named : namedDevices) {
-    const Text path = devicePathOfPortName(named);
-    if (path.empty()) continue;
-    namedPaths.push_back(path);
-    items.push_back(portItemOfDevice(path));
+Text normalisedPath(TextView path) {
+  path = untilNul(path);
+  const bool absolute = path.starts_with(u'/');
+  std::vector<TextView> parts;
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(u'/', start);
+    if (end == TextView::npos) end = path.size();
+    const TextView part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == u".") continue;
+    if (part != u"..") {
+      parts.push_back(part);
+    } else if (!parts.empty() && parts.back() != u"..") {
+      parts.pop_back();
+    } else if (!absolute) {
+      // Above the start of a relative path; "/.." is "/".
+      parts.push_back(part);
+    }
   }
-  for (const Text& listed : listedDevices) {
-    const Text path = devicePathOfPortName(listed);
-    if (path.empty() || std::find(namedPaths.begin(), namedPaths.end(), path) != namedPaths.end()) continue;
-    items.push_back(portItemOfDevice(path));
+  Text normal = absolute ? u"/" : u"";
+  for (std::size_t i = 0; i < parts.size(); ++i) normal += (i > 0 ? u"/" : u"") + Text(parts[i]);
+  return normal;
+}
+
+std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices,
+                            const DeviceIdentity& identity) {
+  std::vector<Text> items;
+  std::vector<Text> seen;
+  for (const auto* devices : {&namedDevices, &listedDevices}) {
+    for (const Text& name : *devices) {
+      const Text path = devicePathOfPortName(name);
+      if (path.empty()) continue;
+      Text id = identity(path);
+      if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+      seen.push_back(std::move(id));
+      items.push_back(portItemOfDevice(path));
+    }
   }
   return items;
 }

@@ -3,6 +3,7 @@
 // leads back to the device it came from.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "text/convert.hpp"
@@ -17,9 +18,18 @@ Text portItemOfDevice(TextView devicePath);
 // /dev. An empty name names nothing and gives an empty path.
 Text devicePathOfPortName(TextView portName);
 
+// The path without ".", ".." and repeated "/", as far as the text alone tells.
+Text normalisedPath(TextView path);
+
+// What makes two device paths one device; the platform knows more than the
+// text (deviceIdentity on Linux), normalisedPath is what the text alone gives.
+using DeviceIdentity = std::function<Text(const Text& devicePath)>;
+
 // The port box's items: the devices named on the command line first, in the
 // order given (a name as it would be typed into the port box), then the listed
-// devices in their order, leaving out any that the command line named already.
-std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices);
+// devices in their order. Each device is there once, by the first name given
+// for it.
+std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices,
+                            const DeviceIdentity& identity);
 
 }  // namespace kurvlux

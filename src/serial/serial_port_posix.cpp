@@ -15,9 +15,11 @@
 #include <cstdlib>
 #include <limits>
 
+#include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
 #include "serial/open_diagnostic_posix.hpp"
 #include "serial/port_names.hpp"
+#include "serial/retry_posix.hpp"
 #include "serial/termios_settings_posix.hpp"
 #include "text/utf8_text.hpp"
 
@@ -41,7 +43,11 @@ bool closeEnough(std::uint32_t actual, std::int32_t asked) {
 void setRts(int fd, bool on) {
   // Pseudo-terminals and some adapters have no modem lines: not an error.
   int bits = TIOCM_RTS;
-  ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+  retryOnSignal([&] { return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits); });
+}
+
+std::string rateRefusal(std::int32_t asked, std::string_view why) {
+  return "cannot use " + std::to_string(asked) + " baud (" + std::string(why) + ")";
 }
 
 // Configures the open terminal; empty on success, else the reason.
@@ -51,18 +57,19 @@ std::string configure(int fd, const PortSettings& port) {
   if (port.baudRate <= 0) return "cannot use " + std::to_string(port.baudRate) + " baud";
   std::string refused = applyToTermios(settings, port);
   if (!refused.empty()) return refused;
-  const speed_t standard = standardSpeed(port.baudRate);
-  if (standard != B0) cfsetspeed(&settings, standard);
-  if (tcsetattr(fd, TCSANOW, &settings) != 0) return "cannot configure (" + errorDescription(errno) + ")";
-  if (standard == B0 && !setLineSpeed(fd, static_cast<std::uint32_t>(port.baudRate))) {
-    const int error = errno;
-    return "cannot use " + std::to_string(port.baudRate) + " baud (" + errorDescription(error) + ")";
+  if (retryOnSignal([&] { return tcsetattr(fd, TCSANOW, &settings); }) != 0) {
+    return "cannot configure (" + errorDescription(errno) + ")";
   }
-  // tcsetattr succeeds when any of the settings took; a driver that cannot
-  // make the rate shows it only in the rate it reports back.
-  const std::uint32_t actual = lineSpeed(fd);
-  if (!closeEnough(actual, port.baudRate)) {
-    return "cannot use " + std::to_string(port.baudRate) + " baud (the device offers " + std::to_string(actual) + ")";
+  // Both rates, every time: an input rate left from an earlier rate that
+  // only termios2 could set would outlive a later standard one.
+  if (!setLineSpeed(fd, static_cast<std::uint32_t>(port.baudRate))) {
+    return rateRefusal(port.baudRate, errorDescription(errno));
+  }
+  // The driver accepts a rate it cannot make and shows so only in the rates
+  // it reports back.
+  const LineRates actual = lineRates(fd);
+  for (const std::uint32_t rate : {actual.input, actual.output}) {
+    if (!closeEnough(rate, port.baudRate)) return rateRefusal(port.baudRate, "the device offers " + std::to_string(rate));
   }
   if (port.handshake == 0) setRts(fd, false);
   if (port.handshake == 1) setRts(fd, true);
@@ -83,6 +90,18 @@ int awayFromStandardStreams(int fd) {
   return moved;
 }
 
+// The one way a port closes, on every path: its settings go back as they
+// were found, then the exclusive flag (a pseudo-terminal's far end keeps it
+// as long as the near end is open, and it keeps out every later opener but
+// root), the lock, the descriptor.
+void release(const PortHold& hold) {
+  if (hold.fd < 0) return;
+  restoreTerminal(hold.fd, hold.saved);
+  if (hold.exclusive) retryOnSignal([&] { return ioctl(hold.fd, TIOCNXCL); });
+  if (hold.locked) flock(hold.fd, LOCK_UN);
+  close(hold.fd);
+}
+
 }  // namespace
 
 PosixSerialPorts::PosixSerialPorts(std::ostream& diagnostics) : diagnostics_(diagnostics) {}
@@ -92,13 +111,13 @@ PosixSerialPorts::~PosixSerialPorts() { closeAllPorts(); }
 int PosixSerialPorts::lookUp(int id) const {
   std::lock_guard guard(lock_);
   if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return -1;
-  return entries_[static_cast<std::size_t>(id)].fd;
+  return entries_[static_cast<std::size_t>(id)].hold.fd;
 }
 
 void PosixSerialPorts::markFailed(int id, int fd) {
   std::lock_guard guard(lock_);
   // Only if the port was not closed or replaced meanwhile.
-  if (validId(id) && static_cast<std::size_t>(id) < entries_.size() && entries_[static_cast<std::size_t>(id)].fd == fd) {
+  if (validId(id) && static_cast<std::size_t>(id) < entries_.size() && entries_[static_cast<std::size_t>(id)].hold.fd == fd) {
     entries_[static_cast<std::size_t>(id)].failed = true;
   }
 }
@@ -106,7 +125,7 @@ void PosixSerialPorts::markFailed(int id, int fd) {
 bool PosixSerialPorts::holds(dev_t device, const std::string& path) const {
   std::lock_guard guard(lock_);
   for (const auto& entry : entries_) {
-    if (entry.fd >= 0 && (entry.device == device || entry.path == path)) return true;
+    if (entry.hold.fd >= 0 && (entry.device == device || entry.path == path)) return true;
   }
   return false;
 }
@@ -115,60 +134,73 @@ void PosixSerialPorts::report(std::string_view path, std::string_view reason) {
   diagnostics_ << deviceFailureLine(path, reason) << '\n' << std::flush;
 }
 
+std::string PosixSerialPorts::take(const std::string& path, const PortSettings& settings, PortHold& hold,
+                                   dev_t& device) {
+  // errno is read before the group lookup can overwrite it.
+  const auto failed = [&](int error) { return openErrorReason(error, deviceGroup(path)); };
+  // What the name leads to, before it is opened: opening alone would wake a
+  // FIFO's writer or make a new pseudo-terminal out of ptmx.
+  struct stat named {};
+  if (stat(path.c_str(), &named) != 0) return failed(errno);
+  if (std::string refused = portRefusal(named); !refused.empty()) return refused;
+  // A port this program holds is refused before its configuration could be
+  // touched. TIOCEXCL does not stop root, and flock only other descriptions,
+  // so the table is asked first.
+  if (holds(named.st_rdev, path)) return "already open in this program";
+
+  // Non-blocking, or the open of a line without carrier detect would wait
+  // for one, and the window with it.
+  hold.fd = retryOnSignal([&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  if (hold.fd < 0) return failed(errno);
+  hold.fd = awayFromStandardStreams(hold.fd);
+  if (hold.fd < 0) return errorDescription(errno);
+  // The name may lead elsewhere by now; the descriptor is what counts.
+  struct stat opened {};
+  if (fstat(hold.fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != named.st_rdev) {
+    return "changed while it was opened";
+  }
+  if (!isatty(hold.fd)) return "not a serial device (" + errorDescription(errno) + ")";
+  device = opened.st_rdev;
+
+  // Root passes through another program's exclusive flag: it is asked, so
+  // that root keeps out as every user does, and so that closing never
+  // clears a flag this program did not set. The advisory lock keeps out
+  // programs that lock serial devices the same way, root's included; a file
+  // system without locks refuses the lock for that reason alone.
+  int exclusive = 0;
+  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return openErrorReason(EBUSY, std::nullopt);
+  hold.locked = flock(hold.fd, LOCK_EX | LOCK_NB) == 0;
+  if (!hold.locked && errno == EWOULDBLOCK) return openErrorReason(EBUSY, std::nullopt);
+  hold.exclusive = ioctl(hold.fd, TIOCEXCL) == 0;
+  hold.saved = saveTerminal(hold.fd);
+  return configure(hold.fd, settings);
+}
+
 std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortSettings& settings) {
   // -1 means "every port" to closePort and could never be closed on its own.
   if (!validId(id)) return 0;
   const std::string path = utf8FromText(devicePathOfPortName(portName));
   if (path.empty()) return 0;
-  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int error = errno;
-    report(path, openErrorReason(error, deviceGroup(path)));
-    return 0;
-  }
-  fd = awayFromStandardStreams(fd);
-  if (fd < 0) {
-    report(path, errorDescription(errno));
-    return 0;
-  }
-  struct stat status {};
-  fstat(fd, &status);
-  const dev_t device = S_ISCHR(status.st_mode) ? status.st_rdev : 0;
-  // A port this program holds is refused before its configuration could be
-  // touched. TIOCEXCL does not stop root, and flock only other descriptions,
-  // so the table is asked first.
-  if (holds(device, path)) {
-    close(fd);
-    report(path, "already open in this program");
-    return 0;
-  }
-  // The advisory lock keeps out other programs that lock serial devices the
-  // same way, root's included; TIOCEXCL keeps out every later opener but root.
-  // A file system without locks refuses the lock for that reason alone.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    close(fd);
-    report(path, openErrorReason(EBUSY, std::nullopt));
-    return 0;
-  }
-  ioctl(fd, TIOCEXCL);
-  const std::string refused = configure(fd, settings);
+  PortHold hold;
+  dev_t device = 0;
+  const std::string refused = take(path, settings, hold, device);
   if (!refused.empty()) {
-    close(fd);
+    release(hold);
     report(path, refused);
     return 0;
   }
-
-  int replaced = -1;
+  const int fd = hold.fd;
+  PortHold replaced;
   {
     std::lock_guard guard(lock_);
     const auto index = static_cast<std::size_t>(id);
     if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
-    replaced = entries_[index].fd;
-    entries_[index] = PosixPortEntry{fd, false, device, path};
+    replaced = entries_[index].hold;
+    entries_[index] = PosixPortEntry{hold, false, device, path};
   }
   // The older port of this identifier closes only now that the new one is
   // open and configured, so a failed open never loses a working port.
-  if (replaced >= 0) close(replaced);
+  release(replaced);
   return static_cast<std::uintptr_t>(fd);
 }
 
@@ -179,12 +211,12 @@ std::int32_t PosixSerialPorts::waitingByteCount(int id) {
   // pseudo-terminal does the same: the device is gone even while bytes of
   // it still wait, so those are not handed on.
   pollfd state{fd, POLLIN, 0};
-  if (poll(&state, 1, 0) < 0 || (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+  if (retryOnSignal([&] { return poll(&state, 1, 0); }) < 0 || (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
     markFailed(id, fd);
     return 0;
   }
   int waiting = 0;
-  if (ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
+  if (retryOnSignal([&] { return ioctl(fd, FIONREAD, &waiting); }) != 0 || waiting < 0) {
     markFailed(id, fd);
     return 0;
   }
@@ -218,7 +250,7 @@ bool PosixSerialPorts::portFailed(int id) {
   std::lock_guard guard(lock_);
   if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return false;
   const auto& entry = entries_[static_cast<std::size_t>(id)];
-  return entry.fd >= 0 && entry.failed;
+  return entry.hold.fd >= 0 && entry.failed;
 }
 
 void PosixSerialPorts::closePort(int id) {
@@ -226,26 +258,26 @@ void PosixSerialPorts::closePort(int id) {
     closeAllPorts();
     return;
   }
-  int fd = -1;
+  PortHold hold;
   {
     std::lock_guard guard(lock_);
     if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return;
-    fd = entries_[static_cast<std::size_t>(id)].fd;
+    hold = entries_[static_cast<std::size_t>(id)].hold;
     entries_[static_cast<std::size_t>(id)] = PosixPortEntry{};
   }
-  if (fd >= 0) close(fd);
+  release(hold);
 }
 
 void PosixSerialPorts::closeAllPorts() {
-  std::vector<int> open;
+  std::vector<PortHold> open;
   {
     std::lock_guard guard(lock_);
     for (auto& entry : entries_) {
-      if (entry.fd >= 0) open.push_back(entry.fd);
+      if (entry.hold.fd >= 0) open.push_back(entry.hold);
       entry = PosixPortEntry{};
     }
   }
-  for (const int fd : open) close(fd);
+  for (const PortHold& hold : open) release(hold);
 }
 
 }  // namespace kurvlux

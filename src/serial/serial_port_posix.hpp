@@ -10,12 +10,21 @@
 #include <string_view>
 #include <vector>
 
+#include "serial/line_speed_posix.hpp"
 #include "serial/serial_port.hpp"
 
 namespace kurvlux {
 
+// What opening a device has done to it so far; closing undoes it in reverse.
+struct PortHold {
+  int fd = -1;             // -1: not open
+  bool locked = false;     // flock
+  bool exclusive = false;  // TIOCEXCL
+  SavedTerminal saved;     // the device's settings before this program changed them
+};
+
 struct PosixPortEntry {
-  int fd = -1;          // -1: not open
+  PortHold hold;
   bool failed = false;  // the count or a read found the device gone since the open
   dev_t device = 0;     // the device number: two paths to one device are one port
   std::string path;     // the path it was opened with
@@ -31,7 +40,8 @@ class PosixSerialPorts final : public SerialPorts {
   PosixSerialPorts& operator=(const PosixSerialPorts&) = delete;
 
   // The port name is a path if it starts with "/", else a device under /dev.
-  // The result is the descriptor, which is never 0, 1 or 2.
+  // The result is the descriptor, which is never 0, 1 or 2. Closing puts the
+  // device's settings back as they were found and lets others open it again.
   std::uintptr_t openPort(int id, TextView portName, const PortSettings& settings) override;
   std::int32_t waitingByteCount(int id) override;
   // Reads at most length bytes, those that are there: a count from
@@ -42,6 +52,9 @@ class PosixSerialPorts final : public SerialPorts {
   void closeAllPorts() override;
 
  private:
+  // The open sequence up to a configured port; empty when it succeeded, else
+  // the reason, with `hold` telling what is to be undone.
+  std::string take(const std::string& path, const PortSettings& settings, PortHold& hold, dev_t& device);
   int lookUp(int id) const;
   void markFailed(int id, int fd);
   bool holds(dev_t device, const std::string& path) const;

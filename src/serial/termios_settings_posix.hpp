@@ -17,7 +17,4 @@ namespace kurvlux {
 // left to the caller. Empty on success, else why the settings cannot be made.
 std::string applyToTermios(termios& settings, const PortSettings& port);
 
-// The B-constant of a rate that cfsetspeed knows, or B0 for any other rate.
-speed_t standardSpeed(std::int32_t bitsPerSecond);
-
 }  // namespace kurvlux

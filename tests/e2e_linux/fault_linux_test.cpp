@@ -4,7 +4,9 @@
 // serving its controls and closing with exit code 0.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -202,6 +204,20 @@ TEST_F(NativeFault, ConnectingAndDisconnectingTwoHundredTimes) {
   connectStreaming();
   ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 24000; }));
   EXPECT_LE(leadingNumber(program.statusText(1)), 26000);
+  expectClosesCleanly();
+}
+
+// Also run as user nobody, whom a device left exclusive keeps out: every
+// connect streams, and once disconnected another program can open the device.
+TEST_F(NativeFault, ReconnectingTenTimesLeavesTheDeviceFree) {
+  for (int i = 1; i <= 10; ++i) {
+    ASSERT_NO_FATAL_FAILURE(connectStreaming()) << "connect " << i;
+    std::printf("connect %d: %s\n", i, program.statusText(1).c_str());
+    ASSERT_NO_FATAL_FAILURE(disconnect());
+  }
+  const int another = open(board.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  EXPECT_GE(another, 0) << "another program cannot open " << board.device();
+  close(another);
   expectClosesCleanly();
 }
 

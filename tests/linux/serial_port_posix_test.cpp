@@ -3,9 +3,13 @@
 // and ends it to look like an unplugged board.
 #include <fcntl.h>
 #include <grp.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,15 +17,20 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
+#include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
 #include "serial/open_diagnostic_posix.hpp"
 #include "serial/serial_port_posix.hpp"
@@ -80,6 +89,26 @@ class SimulatedBoard {
   std::string path_;
 };
 
+// A pseudo-terminal whose near end the test keeps: termios calls on it
+// reach the far end, the device that the ports open, without opening it.
+struct PseudoTerminal {
+  PseudoTerminal() : near(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    if (near >= 0 && grantpt(near) == 0 && unlockpt(near) == 0) path = ptsname(near);
+  }
+  ~PseudoTerminal() { close(near); }
+  int near;
+  std::string path;
+};
+
+// Flags, control characters and both rates, as `stty -a` shows them.
+std::string terminalState(int fd) {
+  termios t{};
+  tcgetattr(fd, &t);
+  const LineRates rates = lineRates(fd);
+  return testing::PrintToString(std::make_tuple(t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag,
+                                                std::string(t.c_cc, t.c_cc + NCCS), rates.input, rates.output));
+}
+
 #define START_BOARD(name)                                                              \
   SimulatedBoard name;                                                                 \
   ASSERT_TRUE(name.running()) << "no board simulator at " << simulatorPath()
@@ -132,7 +161,7 @@ TEST(SerialPortPosix, OpensRawAtTheAskedRate) {
     const std::uintptr_t opened = ports.openPort(programPortId, board.port(), settings);
     ASSERT_GT(opened, 2u);
     const int fd = static_cast<int>(opened);
-    EXPECT_EQ(lineSpeed(fd), static_cast<std::uint32_t>(rate));
+    EXPECT_EQ(lineRates(fd).output, static_cast<std::uint32_t>(rate));
     termios t{};
     ASSERT_EQ(tcgetattr(fd, &t), 0);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
@@ -141,6 +170,73 @@ TEST(SerialPortPosix, OpensRawAtTheAskedRate) {
     EXPECT_FALSE(ports.portFailed(programPortId));
     EXPECT_EQ(diagnostics.str(), "");
   }
+}
+
+// Run as root and again as an ordinary user (run_linux_tests.sh), whom an
+// exclusive flag left behind keeps out. Each way of closing puts back the
+// device as found (a terminal's settings at 9600 baud, or a rate only
+// termios2 sets) and lets the next one in.
+TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
+  enum Close { port, all, owner, replaced, failedOpen };
+  const std::tuple<Close, std::uint32_t, std::int32_t> cases[] = {
+      {port, 9600, 250000}, {all, 250000, 9600}, {owner, 9600, 1843200}, {replaced, 250000, 115200}, {failedOpen, 9600, 0}};
+  for (const auto& [close, found, asked] : cases) {
+    SCOPED_TRACE(close);
+    PseudoTerminal device, other;
+    termios t{};
+    ASSERT_EQ(tcgetattr(device.near, &t), 0);
+    t.c_cflag |= CRTSCTS, t.c_iflag |= IXON, t.c_lflag |= ICANON | ECHO;
+    ASSERT_TRUE(tcsetattr(device.near, TCSANOW, &t) == 0 && setLineSpeed(device.near, found));
+    const std::string before = terminalState(device.near);
+    {
+      std::ostringstream diagnostics;
+      PosixSerialPorts ports(diagnostics);
+      const PortSettings settings{asked};
+      const auto fd = static_cast<int>(ports.openPort(programPortId, textFromUtf8(device.path), settings));
+      EXPECT_EQ(fd > 2, close != failedOpen);
+      // Non-blocking, or a line without carrier detect freezes the window.
+      int exclusive = 0;
+      if (fd > 2 && ioctl(fd, TIOCGEXCL, &exclusive) == 0 && tcgetattr(fd, &t) == 0) {
+        const LineRates rates = lineRates(fd);
+        const auto asOpen = std::make_tuple(fcntl(fd, F_GETFL) & O_NONBLOCK, exclusive, t.c_cc[VMIN], rates.input, rates.output);
+        EXPECT_EQ(asOpen, std::make_tuple(O_NONBLOCK, 1, cc_t{1}, std::uint32_t(asked), std::uint32_t(asked)));
+      }
+      if (close == port) ports.closePort(programPortId);
+      if (close == all) ports.closePort(-1);
+      EXPECT_TRUE(close != replaced || ports.openPort(programPortId, textFromUtf8(other.path), settings) != 0);
+      EXPECT_EQ(close == owner ? before : terminalState(device.near), before);
+    }
+    EXPECT_EQ(terminalState(device.near), before);
+    const int again = open(device.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    ioctl(again, TIOCGEXCL, &exclusive);
+    EXPECT_EQ(exclusive, 0) << "another program cannot open the device: " << std::strerror(errno);
+    ::close(again);
+  }
+}
+
+void ignoreSignal(int) {}
+
+// A handler without SA_RESTART makes a waiting call of the thread it hits
+// return EINTR; an idle port comes through a storm of them.
+TEST(SerialPortPosix, ASignalIsNotAnUnplug) {
+  struct sigaction action {}, previous{};
+  action.sa_handler = ignoreSignal;
+  ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
+  PseudoTerminal device;
+  PosixSerialPorts ports;
+  ASSERT_NE(ports.openPort(programPortId, textFromUtf8(device.path), PortSettings{}), 0u);
+  std::atomic<int> sent = 0;
+  std::thread storm([&, target = pthread_self()] {
+    for (; sent < 300000 && !ports.portFailed(programPortId); ++sent) pthread_kill(target, SIGUSR1);
+  });
+  while (sent < 300000 && !ports.portFailed(programPortId)) ports.waitingByteCount(programPortId);
+  storm.join();
+  sigaction(SIGUSR1, &previous, nullptr);
+  std::printf("%d signals while idle\n", sent.load());
+  ASSERT_EQ(write(device.near, "abc", 3), 3);
+  EXPECT_EQ(waitForBytes(ports, programPortId, 3), 3);
+  EXPECT_FALSE(ports.portFailed(programPortId));
 }
 
 TEST(SerialPortPosix, ReadsTheWaitingBytesInOrderWithNothingLost) {
@@ -172,6 +268,7 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   const std::filesystem::path link = std::filesystem::temp_directory_path() / ("kurvlux-link-" + std::to_string(getpid()));
   std::filesystem::remove(link);
   std::filesystem::create_symlink(board.path(), link);
+  EXPECT_EQ(deviceIdentity(textFromUtf8(link.string())), deviceIdentity(board.port()));
   EXPECT_EQ(ports.openPort(3, board.port(), PortSettings{}), 0u);
   EXPECT_EQ(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
   EXPECT_EQ(ports.openPort(4, textFromUtf8(link.string()), PortSettings{}), 0u);
@@ -227,7 +324,21 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   START_BOARD(board);
   const std::filesystem::path plainFile =
       std::filesystem::temp_directory_path() / ("kurvlux-plain-" + std::to_string(getpid()));
+  const std::string fifo = plainFile.string() + "-fifo";
   { std::ofstream(plainFile) << "x"; }
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Locked by someone else, a file that is no device (a private device node
+  // too, as root) is refused as such: no lock is tried before. The terminal
+  // this program runs in is refused under each name, its settings untouched.
+  const std::string nullNode = plainFile.string() + "-null";
+  const int nullLock = mknod(nullNode.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? open(nullNode.c_str(), O_RDONLY) : -1;
+  const int plainLock = open(plainFile.c_str(), O_RDONLY), fifoLock = open(fifo.c_str(), O_RDWR);
+  for (const int locked : {plainLock, fifoLock, nullLock}) ASSERT_TRUE(locked < 0 || flock(locked, LOCK_EX) == 0);
+  PseudoTerminal own;
+  const int savedInput = dup(STDIN_FILENO);
+  const int ownFar = open(own.path.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_EQ(dup2(ownFar, STDIN_FILENO), STDIN_FILENO);
+  const std::string ownState = terminalState(own.near), notOpened = "not opened: it is the terminal this program runs in";
   struct Case {
     Text portName;
     std::int32_t baudRate;
@@ -240,11 +351,21 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
       {u"kurvlux-no-such-tty", 250000, 8, "/dev/kurvlux-no-such-tty", "No such file or directory"},
       {u"/kurvlux/no/such/dir", 250000, 8, "/kurvlux/no/such/dir", "No such file or directory"},
       {textFromUtf8(plainFile.string()), 250000, 8, plainFile.string(), "not a serial device"},
+      {textFromUtf8(fifo), 250000, 8, fifo, "not a serial device"},
+      {textFromUtf8(plainFile.parent_path().string()), 250000, 8, plainFile.parent_path().string(), "not a serial device"},
+      {u"null", 250000, 8, "/dev/null", "not a serial device"},
+      {textFromUtf8(nullNode), 250000, 8, nullNode, "not a serial device"},
+      {u"ptmx", 250000, 8, "/dev/ptmx", "not a serial device (it makes new pseudo-terminals)"},
+      {u"tty", 250000, 8, "/dev/tty", notOpened},
+      {u"/dev/stdin", 250000, 8, "/dev/stdin", notOpened},
+      {textFromUtf8(own.path), 250000, 8, own.path, notOpened},
+      {u"tty\nS0\x1b[2J", 250000, 8, "/dev/tty\\x0AS0\\x1B[2J", "No such file"},
       {board.port(), 0, 8, board.path(), "cannot use 0 baud"},
       {board.port(), 250000, 9, board.path(), "cannot use 9 data bits"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.device);
+    if (c.device == nullNode && nullLock < 0) continue;
     std::ostringstream diagnostics;
     PosixSerialPorts ports(diagnostics);
     PortSettings settings;
@@ -260,7 +381,10 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("kurvlux: " + c.device + ": " + c.reason, 0), 0u) << lines[0];
   }
-  std::filesystem::remove(plainFile);
+  dup2(savedInput, STDIN_FILENO);
+  EXPECT_EQ(terminalState(own.near), ownState);
+  for (const int opened : {plainLock, fifoLock, nullLock, savedInput, ownFar}) close(opened);
+  for (const std::string& made : {plainFile.string(), fifo, nullNode}) std::filesystem::remove(made);
   // None of these holds the board: it opens normally.
   PosixSerialPorts ports;
   EXPECT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
@@ -356,17 +480,24 @@ TEST(OpenDiagnostic, NamesTheGroupToJoinWhenPermissionIsMissing) {
     SCOPED_TRACE(c.reason);
     EXPECT_EQ(openErrorReason(c.error, c.group), c.reason);
   }
+  // A typed name can neither end the line nor steer the terminal.
+  const std::pair<std::string, std::string> names[] = {
+      {"/dev/tty\n\x1b[31m\x7f\\", "/dev/tty\\x0A\\x1B[31m\\x7F\\\\"},
+      {"/tmp/\xff\xc3(\xc2\x85\xed\xa0\x80", "/tmp/\\xFF\\xC3(\\xC2\\x85\\xED\\xA0\\x80"},
+      {"/dev/ttyÜ€😀", "/dev/ttyÜ€😀"}};
+  for (const auto& [device, shown] : names) EXPECT_EQ(deviceFailureLine(device, "x"), "kurvlux: " + shown + ": x");
 }
 
 // The whole path for a user outside the device's group: a child process
-// gives up root and opens a device file of group dialout.
+// gives up root and opens a device node of group dialout.
 TEST(OpenDiagnostic, AUserOutsideTheGroupIsToldWhichGroup) {
   const group* dialout = getgrnam("dialout");
   if (geteuid() != 0 || dialout == nullptr) GTEST_SKIP() << "needs root and a group dialout to take a user's place";
   char folder[] = "/tmp/kurvlux-access-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const std::string device = std::string(folder) + "/ttyTest0";
-  { std::ofstream(device) << ""; }
+  // Any character device will do: the open is refused before it matters which.
+  ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << std::strerror(errno);
   ASSERT_EQ(chmod(folder, 0755), 0);
   ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
   ASSERT_EQ(chmod(device.c_str(), 0660), 0);

@@ -21,6 +21,7 @@ TEST(PortNames, ItemsLeadBackToTheirDevice) {
       {u"/dev/pts/3", u"pts/3"},
       {u"/tmp/x/ttyKurvlux", u"/tmp/x/ttyKurvlux"},
       {u"/dev/", u"/dev/"},
+      {u"/dev//ttyS0", u"/dev//ttyS0"},
       {u"/devices/ttyS0", u"/devices/ttyS0"},
       {Text(u"/dev/ttyS0\0tail", 15), u"ttyS0"},
   };
@@ -44,14 +45,23 @@ TEST(PortNames, CommandLineDevicesComeFirstAndAreNotRepeated) {
       {{u"/dev/pts/7", u"/dev/rfcomm0"}, {u"pts/7", u"rfcomm0", u"ttyS0", u"ttyACM0", u"ttyUSB0"}},
       {{u"/dev/ttyUSB0", u"ttyS0"}, {u"ttyUSB0", u"ttyS0", u"ttyACM0"}},
       {{u"", u"/tmp/board"}, {u"/tmp/board", u"ttyS0", u"ttyACM0", u"ttyUSB0"}},
+      // One device, one item, by the first name given for it.
+      {{u"pts/3", u"pts/3", u"/dev/pts/3", u"/dev/../dev/ttyS0"}, {u"pts/3", u"../dev/ttyS0", u"ttyACM0", u"ttyUSB0"}},
+      {{u"/dev//./ttyUSB0/", u"serial/by-id/board"}, {u"/dev//./ttyUSB0/", u"serial/by-id/board", u"ttyS0"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.named.size());
-    EXPECT_EQ(portItems(c.named, listed), c.items);
+    // The link's target is known only to the platform, here a stand-in.
+    const auto identity = [](const Text& path) {
+      return path == u"/dev/serial/by-id/board" ? u"/dev/ttyACM0" : normalisedPath(path);
+    };
+    EXPECT_EQ(portItems(c.named, listed, identity), c.items);
   }
+  EXPECT_EQ(normalisedPath(u"/../dev//pts/./3/.."), u"/dev/pts");
+  EXPECT_EQ(normalisedPath(u"a/../../b"), u"../b");
   fakes::RecordingControls controls;
   controls.add(portBoxId).state = -1;
-  fillPortBoxItems(controls, portItems({u"/dev/pts/2"}, listed));
+  fillPortBoxItems(controls, portItems({u"/dev/pts/2"}, listed, normalisedPath));
   EXPECT_EQ(controls.at(portBoxId).items.front(), u"pts/2");
   EXPECT_EQ(controls.at(portBoxId).items.size(), 4u);
   EXPECT_EQ(controls.at(portBoxId).state, 0);
