@@ -22,7 +22,10 @@ rm -rf "$KURVLUX_E2E_DIR"
 mkdir -p "$KURVLUX_E2E_DIR"
 trap 'private_display_stop' EXIT
 trap 'exit 130' INT TERM
-private_display_start "$KURVLUX_E2E_DIR"
+# Room for the window at GDK_SCALE=2.
+private_display_start "$KURVLUX_E2E_DIR" 2560x1600x24
+private_wayland_start
+export KURVLUX_WAYLAND_DISPLAY="$private_wayland_socket"
 export KURVLUX_PROGRAM="$build/kurvlux"
 export KURVLUX_BOARD_SIMULATOR="$build/board_simulator"
 # Keyboard input follows the pointer on a screen without a window manager.

@@ -39,4 +39,8 @@ export NO_AT_BRIDGE=1
 
 status=0
 "$build/linux_tests" "$@" || status=$?
+# The desktop's text scaling ("Large Text") leaves every control in place.
+for scale in 1.25 1.5; do
+  GDK_DPI_SCALE=$scale "$build/linux_tests" --gtest_filter='GtkShell.WindowAndControls*' || status=$?
+done
 exit "$status"
