@@ -79,7 +79,7 @@ TEST_F(NativeProgram, EveryCloseEndsTheProgram) {
       EXPECT_EQ(run.exitCode(), 0);
     }
     EXPECT_EQ(run.standardError(), "");
-    std::printf("case %zu (moment %d, mode %d, %s) closed after %d ms\n", i, static_cast<int>(c.moment), c.mode,
+    std::printf("case %zu (moment %d, mode %d, %s): close sent after %d ms\n", i, static_cast<int>(c.moment), c.mode,
                 i % 2 ? "GDK_SCALE=2" : "scale 1", delay);
   }
 }

@@ -32,6 +32,7 @@ TEST_P(OnEveryScreen, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCan
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
   ASSERT_TRUE(program.start({board.link()}, {GetParam()}));
   const probe::Program::Box client = program.clientArea();
+  std::printf("\"%s\": client area %d x %d\n", GetParam(), client.width, client.height);
   EXPECT_EQ(std::vector<int>({client.width, client.height}), std::vector<int>({1000, 279}));
   for (const ControlLayout& layout : controlLayouts) {
     const probe::Program::Box box = program.extents(layout.id);
