@@ -88,9 +88,10 @@ TEST_F(NativeProgram, OnWaylandItStreamsShowsBothInfoBoxesAndEnds) {
   const char* wayland = std::getenv("KURVLUX_WAYLAND_DISPLAY");
   if (!wayland) GTEST_SKIP() << "no Wayland compositor; tests/e2e_linux/run_e2e_linux.sh starts one";
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
-  // GTK looks for a Wayland compositor only with a runtime folder set.
+  // GTK looks for a Wayland compositor only with a runtime folder set; its
+  // title bar's "Close" is English whatever the machine's language.
   const std::string socket = wayland;
-  ASSERT_TRUE(program.start({board.link()}, {"GDK_BACKEND=wayland", "WAYLAND_DISPLAY=" + socket,
+  ASSERT_TRUE(program.start({board.link()}, {"GDK_BACKEND=wayland", "WAYLAND_DISPLAY=" + socket, "LANGUAGE=en",
                                              "XDG_RUNTIME_DIR=" + socket.substr(0, socket.rfind('/'))}));
   program.setText(thresholdBoxId, "130");
   program.activate(connectToggleId);
