@@ -86,7 +86,7 @@ TEST_F(NativeProgram, EveryCloseEndsTheProgram) {
 
 TEST_F(NativeProgram, OnWaylandItStreamsShowsBothInfoBoxesAndEnds) {
   const char* wayland = std::getenv("KURVLUX_WAYLAND_DISPLAY");
-  if (!wayland) GTEST_SKIP() << "no Wayland compositor; tests/e2e_linux/run_e2e_linux.sh starts one";
+  if (!wayland) GTEST_SKIP() << "no weston: tests/e2e_linux/run_e2e_linux.sh starts one where it is installed";
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
   // GTK looks for a Wayland compositor only with a runtime folder set; its
   // title bar's "Close" is English whatever the machine's language.
