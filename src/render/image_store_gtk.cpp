@@ -27,7 +27,12 @@ void convertPicture(const std::uint8_t* pixels, std::int32_t rowLength, int widt
 ImageStoreGtk::ImageStoreGtk(ControlTableGtk& controls) : controls_(controls) {}
 
 ImageStoreGtk::~ImageStoreGtk() {
+  // The window may outlive the store: its areas must not paint from records
+  // that are gone.
   for (const auto& control : imageControls_) {
+    g_signal_handlers_disconnect_by_data(control->area, control.get());
+    g_object_set_data(G_OBJECT(control->area), "kurvlux-image-control", nullptr);
+    g_object_unref(control->area);
     if (control->picture) cairo_surface_destroy(control->picture);
   }
 }
@@ -100,6 +105,9 @@ gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   const auto* control = static_cast<const ImageControl*>(data);
   if (control->picture) {
     cairo_set_source_surface(cairo, control->picture, 0, 0);
+    // On a scaled screen (GDK_SCALE) each canvas pixel becomes a sharp block;
+    // the default filter would blur the one-pixel grid lines.
+    cairo_pattern_set_filter(cairo_get_source(cairo), CAIRO_FILTER_NEAREST);
     cairo_paint(cairo);
   }
   return TRUE;
@@ -110,8 +118,11 @@ void ImageStoreGtk::createImageControl(int control, int x, int y, int width, int
   if (!controls_.container()) return;
   auto record = std::make_unique<ImageControl>();
   record->store = this;
-  record->area = gtk_drawing_area_new();
+  // Held until the store goes, so the store can still unhook itself from an
+  // area that was destroyed first.
+  record->area = GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()));
   gtk_widget_set_name(record->area, "canvas");
+  atk_object_set_name(gtk_widget_get_accessible(record->area), "Graph");
   gtk_widget_set_size_request(record->area, width, height);
   g_object_set_data(G_OBJECT(record->area), "kurvlux-image-control", record.get());
   g_signal_connect(record->area, "draw", G_CALLBACK(onDraw), record.get());

@@ -60,16 +60,39 @@ void ControlTableGtk::setControlTooltip(int id, TextView text) {
   const std::string tip = utf8FromText(text);
   gtk_widget_set_tooltip_text(record->widget, tip.c_str());
   // The entry covers most of an editable box; the tip shows over it too.
-  if (GtkWidget* focus = focusWidget(record->widget); focus != record->widget) {
-    gtk_widget_set_tooltip_text(focus, tip.c_str());
+  GtkWidget* focus = focusWidget(record->widget);
+  if (focus != record->widget) gtk_widget_set_tooltip_text(focus, tip.c_str());
+  // A screen reader names a box, and what the focus lands on inside it, by
+  // what it is for, not by the item it shows. A button keeps its caption as
+  // its name ("Verbinden", "Trennen") and gets the tip as its description
+  // from GTK.
+  if (GTK_IS_COMBO_BOX(record->widget)) {
+    atk_object_set_name(gtk_widget_get_accessible(record->widget), tip.c_str());
+    atk_object_set_name(gtk_widget_get_accessible(focus), tip.c_str());
   }
 }
 
-GtkWidget* focusWidget(GtkWidget* control) {
-  if (GTK_IS_COMBO_BOX(control) && gtk_combo_box_get_has_entry(GTK_COMBO_BOX(control))) {
-    return gtk_bin_get_child(GTK_BIN(control));
+namespace {
+
+void findToggleButton(GtkWidget* widget, gpointer found) {
+  auto* button = static_cast<GtkWidget**>(found);
+  if (*button) return;
+  if (GTK_IS_TOGGLE_BUTTON(widget)) {
+    *button = widget;
+  } else if (GTK_IS_CONTAINER(widget)) {
+    gtk_container_forall(GTK_CONTAINER(widget), findToggleButton, found);
   }
-  return control;
+}
+
+}  // namespace
+
+GtkWidget* focusWidget(GtkWidget* control) {
+  if (!GTK_IS_COMBO_BOX(control)) return control;
+  if (gtk_combo_box_get_has_entry(GTK_COMBO_BOX(control))) return gtk_bin_get_child(GTK_BIN(control));
+  // A list box hands the focus on to the button inside it.
+  GtkWidget* button = nullptr;
+  gtk_container_forall(GTK_CONTAINER(control), findToggleButton, &button);
+  return button ? button : control;
 }
 
 namespace {

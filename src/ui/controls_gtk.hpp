@@ -57,7 +57,7 @@ GtkWidget* createButton(ControlTableGtk& controls, int id, int x, int y, int wid
                         TextView caption);
 
 // The widget that takes the keyboard focus for a control: the entry of an
-// editable combo box, else the control itself.
+// editable combo box, the button inside a list box, else the control itself.
 GtkWidget* focusWidget(GtkWidget* control);
 
 }  // namespace kurvlux

@@ -39,7 +39,12 @@ void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) 
   gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
   gtk_label_set_selectable(GTK_LABEL(label), FALSE);
   if (font == MessageFont::fixedWidth) {
-    gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
+    // Set on the label itself rather than through the theme's "monospace"
+    // class, which not every theme has.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_family_new("monospace"));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    pango_attr_list_unref(attributes);
   } else {
     // Long paragraphs wrap, as in a Windows message box; the rule of hyphens
     // sets the width.

@@ -8,10 +8,23 @@
 #include "ui/focus_cycle.hpp"
 #include "ui/window_icon_gtk.hpp"
 
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
 namespace kurvlux {
 
+namespace {
+
+void gtkHandling(GdkEvent* event, gpointer) { gtk_main_do_event(event); }
+
+}  // namespace
+
 MainWindowGtk::~MainWindowGtk() {
-  if (window_) gtk_widget_destroy(GTK_WIDGET(window_));
+  if (!window_) return;
+  gdk_event_handler_set(gtkHandling, nullptr, nullptr);
+  gdk_window_remove_filter(nullptr, onNativeEvent, this);
+  gtk_widget_destroy(GTK_WIDGET(window_));
 }
 
 bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeight) {
@@ -29,19 +42,63 @@ bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeig
   gtk_widget_set_size_request(layout, clientWidth, clientHeight);
   gtk_container_add(GTK_CONTAINER(window), layout);
   layout_ = GTK_FIXED(layout);
+  // A close request the window system sends is taken before GTK sees it;
+  // one that GTK makes itself (a title bar it draws) arrives as delete-event.
+  gdk_event_handler_set(onEvent, this, nullptr);
+  gdk_window_add_filter(nullptr, onNativeEvent, this);
   g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), this);
   g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), this);
   gtk_widget_show_all(window);
   return true;
 }
 
-gboolean MainWindowGtk::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
-  auto* window = static_cast<MainWindowGtk*>(self);
+void MainWindowGtk::recordClose() {
   EventRecord close;
   close.number = closeEvent;
-  close.window = window->id_;
-  window->events_.record(close);
+  close.window = id_;
+  events_.record(close);
+}
+
+gboolean MainWindowGtk::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
+  static_cast<MainWindowGtk*>(self)->recordClose();
   return TRUE;  // the window stays until the program ends
+}
+
+// GTK drops a close request while another window holds a grab (an open info
+// box, a list that is popped up); here it becomes the close event before GTK
+// sees it.
+void MainWindowGtk::onEvent(GdkEvent* event, gpointer self) {
+  auto* window = static_cast<MainWindowGtk*>(self);
+  if (event->type == GDK_DELETE && event->any.window == gtk_widget_get_window(GTK_WIDGET(window->window_))) {
+    window->recordClose();
+    return;
+  }
+  gtk_main_do_event(event);
+}
+
+// Another X client destroyed the window (xdotool windowclose). GDK would warn
+// and GTK would tear the widgets down while the loop still uses them; instead
+// the widgets let go of the window now, ignoring the errors of touching a
+// window that is gone, and the loop ends at its next fetch as after a close.
+GdkFilterReturn MainWindowGtk::onNativeEvent([[maybe_unused]] GdkXEvent* native, GdkEvent*,
+                                             [[maybe_unused]] gpointer self) {
+#ifdef GDK_WINDOWING_X11
+  auto* window = static_cast<MainWindowGtk*>(self);
+  const auto* event = static_cast<const XEvent*>(native);
+  GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window->window_));
+  if (event->type != DestroyNotify || !GDK_IS_X11_WINDOW(own) ||
+      event->xdestroywindow.window != GDK_WINDOW_XID(own)) {
+    return GDK_FILTER_CONTINUE;
+  }
+  GdkDisplay* display = gdk_window_get_display(own);
+  gdk_x11_display_error_trap_push(display);
+  gtk_widget_unrealize(GTK_WIDGET(window->window_));
+  gdk_x11_display_error_trap_pop_ignored(display);
+  window->recordClose();
+  return GDK_FILTER_REMOVE;
+#else
+  return GDK_FILTER_CONTINUE;
+#endif
 }
 
 gboolean MainWindowGtk::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {

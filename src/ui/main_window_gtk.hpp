@@ -31,11 +31,15 @@ class MainWindowGtk {
   // Moves the focus as Tab (forward) or Shift+Tab would.
   void cycleFocus(bool forward);
 
-  // Close requests recorded while GTK dispatched; the event pump takes them.
+  // Close requests, and the window's destruction by another client, recorded
+  // while GTK dispatched; the event pump takes them.
   EventQueue& events() { return events_; }
 
  private:
+  void recordClose();
   static gboolean onDelete(GtkWidget* window, GdkEvent* event, gpointer self);
+  static void onEvent(GdkEvent* event, gpointer self);
+  static GdkFilterReturn onNativeEvent(GdkXEvent* native, GdkEvent* event, gpointer self);
   static gboolean onKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self);
 
   int id_ = -1;

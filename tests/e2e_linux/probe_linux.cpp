@@ -12,12 +12,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <thread>
+
+#include "text/utf8_text.hpp"
+#include "ui/control_layout.hpp"
 
 extern char** environ;
 
@@ -26,8 +29,10 @@ namespace probe {
 namespace {
 
 constexpr const char* windowTitle = "Kurvlux v1.0 [Vevi Version]";
+constexpr const char* canvasName = "Graph";
 
-pid_t spawn(const std::vector<std::string>& command, int stdoutFd, int stderrFd) {
+pid_t spawn(const std::vector<std::string>& command, int stdoutFd, int stderrFd,
+            const std::vector<std::string>& settings = {}) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (stdoutFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
@@ -35,8 +40,15 @@ pid_t spawn(const std::vector<std::string>& command, int stdoutFd, int stderrFd)
   std::vector<char*> argv;
   for (const std::string& part : command) argv.push_back(const_cast<char*>(part.c_str()));
   argv.push_back(nullptr);
+  // The first of two settings of a name is the one that counts.
+  std::vector<char*> env;
+  for (const std::string& setting : settings) {
+    if (!setting.empty()) env.push_back(const_cast<char*>(setting.c_str()));
+  }
+  for (char** inherited = environ; *inherited; ++inherited) env.push_back(*inherited);
+  env.push_back(nullptr);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
@@ -119,22 +131,26 @@ Program::~Program() {
     g_object_unref(a->object);
     delete a;
   }
+  if (app_) g_object_unref(app_->object);
+  delete app_;
   if (errorPipe_ >= 0) ::close(errorPipe_);
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
 
-bool Program::start(const std::vector<std::string>& arguments) {
+bool Program::start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return false;
   std::vector<std::string> command{environment("KURVLUX_PROGRAM", "kurvlux")};
   command.insert(command.end(), arguments.begin(), arguments.end());
-  pid_ = spawn(command, -1, pipeEnds[1]);
+  pid_ = spawn(command, -1, pipeEnds[1], settings);
   ::close(pipeEnds[1]);
   errorPipe_ = pipeEnds[0];
   fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
-  display_ = XOpenDisplay(nullptr);
-  if (pid_ <= 0 || !display_) return false;
-  return waitUntil([&] { return findWindow(); }, 15000) && waitUntil([&] { return findAccessibles(); }, 15000);
+  // On Wayland there is no window to find: the accessible tree is all there is.
+  const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
+  if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
+  return (!onX11 || waitUntil([&] { return findWindow(); }, 15000)) &&
+         waitUntil([&] { return findAccessibles(); }, 15000);
 }
 
 std::string Program::standardError() const {
@@ -173,54 +189,103 @@ bool Program::findWindow() {
   return window_ != 0;
 }
 
+namespace {
+
+// Status texts change every second: each read asks the program anew rather
+// than trusting what the library kept from events it may not have seen yet.
+std::string nameOf(AtspiAccessible* object) {
+  atspi_accessible_clear_cache(object);
+  gchar* name = atspi_accessible_get_name(object, nullptr);
+  std::string text = name ? name : "";
+  g_free(name);
+  return text;
+}
+
+std::string descriptionOf(AtspiAccessible* object) {
+  gchar* description = atspi_accessible_get_description(object, nullptr);
+  std::string text = description ? description : "";
+  g_free(description);
+  return text;
+}
+
+// Depth first below `node`; `visit` answers whether to look below a node.
+void walk(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& visit) {
+  const int children = atspi_accessible_get_child_count(node, nullptr);
+  for (int i = 0; i < children; ++i) {
+    AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
+    if (!child) continue;
+    if (visit(child)) walk(child, visit);
+    g_object_unref(child);
+  }
+}
+
+// Where the node is in its window; -1 everywhere while it has no place.
+Program::Box extentsOf(AtspiAccessible* node) {
+  Program::Box box;
+  AtspiComponent* component = atspi_accessible_get_component_iface(node);
+  AtspiRect* rect = component ? atspi_component_get_extents(component, ATSPI_COORD_TYPE_WINDOW, nullptr) : nullptr;
+  if (rect && rect->x >= 0 && rect->width > 0) box = Program::Box{rect->x, rect->y, rect->width, rect->height};
+  g_free(rect);
+  if (component) g_object_unref(component);
+  return box;
+}
+
+// The first node below `node` that fits, with a reference of its own.
+AtspiAccessible* find(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& fits) {
+  AtspiAccessible* found = nullptr;
+  walk(node, [&](AtspiAccessible* child) {
+    if (!found && fits(child)) found = static_cast<AtspiAccessible*>(g_object_ref(child));
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace
+
 bool Program::findAccessibles() {
   AtspiAccessible* desktop = atspi_get_desktop(0);
-  AtspiAccessible* app = nullptr;
   const int apps = atspi_accessible_get_child_count(desktop, nullptr);
-  for (int i = 0; i < apps && !app; ++i) {
-    AtspiAccessible* candidate = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-    if (candidate && static_cast<pid_t>(atspi_accessible_get_process_id(candidate, nullptr)) == pid_) {
-      app = candidate;
-    } else if (candidate) {
-      g_object_unref(candidate);
+  for (int i = 0; i < apps && !app_; ++i) {
+    AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+    if (app && static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) == pid_) {
+      app_ = new Accessible{app};
+    } else if (app) {
+      g_object_unref(app);
     }
   }
   g_object_unref(desktop);
-  if (!app) return false;
+  if (!app_) return false;
+  // The canvas and the bar share the window's layout, and only they: the
+  // title bar GTK draws itself on Wayland stays out of the walk.
+  AtspiAccessible* canvas = nullptr;
+  walk(app_->object, [&](AtspiAccessible* node) {
+    if (!canvas && nameOf(node) == canvasName) canvas = static_cast<AtspiAccessible*>(g_object_ref(node));
+    // Not through the hundreds of list items.
+    return !canvas && atspi_accessible_get_role(node, nullptr) != ATSPI_ROLE_COMBO_BOX;
+  });
+  AtspiAccessible* layout = canvas ? atspi_accessible_get_parent(canvas, nullptr) : nullptr;
+  if (canvas) g_object_unref(canvas);
+  if (!layout) return false;
 
-  static const std::map<int, int> idAtX{{480, 6}, {560, 7}, {640, 10}, {720, 8}, {840, 9}, {900, 11}, {955, 12}};
+  // A box is found by its name, a button by its description: both are the
+  // control's tip. A control counts once it has its place in the window.
   std::vector<AtspiAccessible*> labels;
   std::vector<std::pair<int, AtspiAccessible*>> controls;
-  std::function<void(AtspiAccessible*)> walk = [&](AtspiAccessible* node) {
+  walk(layout, [&](AtspiAccessible* node) {
     const AtspiRole role = atspi_accessible_get_role(node, nullptr);
-    // What is kept takes a reference of its own; the walk drops its own.
-    if (role == ATSPI_ROLE_LABEL) {
-      labels.push_back(static_cast<AtspiAccessible*>(g_object_ref(node)));
-      return;
-    }
-    if (role == ATSPI_ROLE_COMBO_BOX || role == ATSPI_ROLE_TOGGLE_BUTTON) {
-      AtspiComponent* component = atspi_accessible_get_component_iface(node);
-      AtspiRect* box = component ? atspi_component_get_extents(component, ATSPI_COORD_TYPE_WINDOW, nullptr) : nullptr;
-      if (box) {
-        // The bar's left edge is the window's: a control's x is its layout x.
-        for (const auto& [x, id] : idAtX) {
-          if (std::abs(box->x - x) <= 2) controls.emplace_back(id, static_cast<AtspiAccessible*>(g_object_ref(node)));
-        }
-        g_free(box);
+    const std::string purpose = role == ATSPI_ROLE_TOGGLE_BUTTON ? descriptionOf(node) : nameOf(node);
+    for (const kurvlux::ControlLayout& layout : kurvlux::controlLayouts) {
+      if ((role == ATSPI_ROLE_COMBO_BOX || role == ATSPI_ROLE_TOGGLE_BUTTON) &&
+          purpose == kurvlux::utf8FromText(layout.tooltip)) {
+        if (extentsOf(node).width > 0) controls.emplace_back(layout.id, static_cast<AtspiAccessible*>(g_object_ref(node)));
+        return false;
       }
-      if (component) g_object_unref(component);
     }
-    const int children = atspi_accessible_get_child_count(node, nullptr);
-    for (int i = 0; i < children; ++i) {
-      AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
-      if (!child) continue;
-      walk(child);
-      g_object_unref(child);
-    }
-  };
-  walk(app);
-  g_object_unref(app);
-  const bool complete = labels.size() >= 4 && controls.size() == idAtX.size();
+    if (role == ATSPI_ROLE_LABEL) labels.push_back(static_cast<AtspiAccessible*>(g_object_ref(node)));
+    return role != ATSPI_ROLE_LABEL;
+  });
+  g_object_unref(layout);
+  const bool complete = labels.size() >= 4 && controls.size() == kurvlux::controlLayouts.size();
   if (complete) {
     for (std::size_t i = 0; i < 5 && i < labels.size(); ++i) fields_.push_back(new Accessible{labels[i]});
     for (std::size_t i = 5; i < labels.size(); ++i) g_object_unref(labels[i]);
@@ -245,16 +310,6 @@ Program::Accessible* Program::field(int index) {
 
 namespace {
 
-// Status texts change every second: each read asks the program anew rather
-// than trusting what the library kept from events it may not have seen yet.
-std::string nameOf(AtspiAccessible* object) {
-  atspi_accessible_clear_cache(object);
-  gchar* name = atspi_accessible_get_name(object, nullptr);
-  std::string text = name ? name : "";
-  g_free(name);
-  return text;
-}
-
 bool hasState(AtspiAccessible* object, AtspiStateType state) {
   atspi_accessible_clear_cache(object);
   AtspiStateSet* states = atspi_accessible_get_state_set(object);
@@ -263,26 +318,39 @@ bool hasState(AtspiAccessible* object, AtspiStateType state) {
   return has;
 }
 
-// The text of an editable box's entry, which is the combo box's text child.
+// An editable box's entry: the combo box's text child; none in a list box.
+AtspiAccessible* entryOf(AtspiAccessible* combo) {
+  AtspiAccessible* entry = nullptr;
+  walk(combo, [&](AtspiAccessible* child) {
+    if (!entry && atspi_accessible_get_role(child, nullptr) == ATSPI_ROLE_TEXT) {
+      entry = static_cast<AtspiAccessible*>(g_object_ref(child));
+    }
+    return false;
+  });
+  return entry;
+}
+
 std::string entryText(AtspiAccessible* combo) {
   std::string text;
-  const int children = atspi_accessible_get_child_count(combo, nullptr);
-  for (int i = 0; i < children; ++i) {
-    AtspiAccessible* child = atspi_accessible_get_child_at_index(combo, i, nullptr);
-    if (!child) continue;
-    if (atspi_accessible_get_role(child, nullptr) == ATSPI_ROLE_TEXT) {
-      if (AtspiText* iface = atspi_accessible_get_text_iface(child)) {
-        gchar* content = atspi_text_get_text(iface, 0, -1, nullptr);
-        text = content ? content : "";
-        g_free(content);
-        g_object_unref(iface);
-      }
-      g_object_unref(child);
-      return text;
+  if (AtspiAccessible* entry = entryOf(combo)) {
+    if (AtspiText* iface = atspi_accessible_get_text_iface(entry)) {
+      gchar* content = atspi_text_get_text(iface, 0, -1, nullptr);
+      text = content ? content : "";
+      g_free(content);
+      g_object_unref(iface);
     }
-    g_object_unref(child);
+    g_object_unref(entry);
+    return text;
   }
-  return nameOf(combo);
+  // A list box is named after its purpose; what it shows is its selection.
+  AtspiSelection* selection = atspi_accessible_get_selection_iface(combo);
+  AtspiAccessible* item = selection ? atspi_selection_get_selected_child(selection, 0, nullptr) : nullptr;
+  if (item) {
+    text = nameOf(item);
+    g_object_unref(item);
+  }
+  if (selection) g_object_unref(selection);
+  return text;
 }
 
 }  // namespace
@@ -310,14 +378,15 @@ bool Program::enabled(int id) {
 
 namespace {
 
-// Screen point at `fraction` of the control's width, halfway down.
-bool pointIn(AtspiAccessible* object, double fraction, int& x, int& y) {
+// Screen point at `fraction` of the control's width, halfway down. GTK
+// counts in the unscaled pixels it lays out in; the screen has `scale` times as many.
+bool pointIn(AtspiAccessible* object, double fraction, int scale, int& x, int& y) {
   AtspiComponent* component = atspi_accessible_get_component_iface(object);
   AtspiRect* box = component ? atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
   if (component) g_object_unref(component);
   if (!box) return false;
-  x = box->x + static_cast<int>(box->width * fraction);
-  y = box->y + box->height / 2;
+  x = (box->x + static_cast<int>(box->width * fraction)) * scale;
+  y = (box->y + box->height / 2) * scale;
   g_free(box);
   return true;
 }
@@ -326,7 +395,7 @@ bool pointIn(AtspiAccessible* object, double fraction, int& x, int& y) {
 
 void Program::click(int id) {
   int x = 0, y = 0;
-  if (Accessible* a = control(id); a && pointIn(a->object, 0.5, x, y)) {
+  if (Accessible* a = control(id); a && pointIn(a->object, 0.5, scale(), x, y)) {
     xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   }
 }
@@ -334,7 +403,7 @@ void Program::click(int id) {
 void Program::typeInto(int id, const std::string& text) {
   int x = 0, y = 0;
   Accessible* a = control(id);
-  if (!a || !pointIn(a->object, 0.3, x, y)) return;
+  if (!a || !pointIn(a->object, 0.3, scale(), x, y)) return;
   xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   xdotool("key ctrl+a BackSpace");
   if (!text.empty()) xdotool("type --delay 5 -- " + quoted(text));
@@ -352,8 +421,14 @@ void Program::chooseMode(int index) {
   }
 }
 
+int Program::scale() {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(static_cast<Display*>(display_), window_, &attributes);
+  return std::max(1, attributes.width / 1000);
+}
+
 std::vector<std::uint32_t> Program::canvasPixels() {
-  constexpr int width = 1000, height = 256;
+  const int width = 1000 * scale(), height = 256 * scale();
   std::vector<std::uint32_t> pixels;
   auto* display = static_cast<Display*>(display_);
   XImage* image = XGetImage(display, window_, 0, 0, width, height, AllPlanes, ZPixmap);
@@ -371,8 +446,158 @@ bool Program::screenshot(const std::string& path) {
   return std::system(command.c_str()) == 0;
 }
 
+Program::Box Program::extents(int id) {
+  Accessible* a = control(id);
+  return a ? extentsOf(a->object) : Box{};
+}
+
+Program::Box Program::clientArea() {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(static_cast<Display*>(display_), window_, &attributes);
+  return Box{attributes.x, attributes.y, attributes.width / scale(), attributes.height / scale()};
+}
+
+namespace {
+
+bool doAction(AtspiAccessible* object) {
+  AtspiAction* action = atspi_accessible_get_action_iface(object);
+  const bool done = action && atspi_action_do_action(action, 0, nullptr);
+  if (action) g_object_unref(action);
+  return done;
+}
+
+}  // namespace
+
+void Program::activate(int id) {
+  if (Accessible* a = control(id)) doAction(a->object);
+}
+
+void Program::setText(int id, const std::string& text) {
+  Accessible* a = control(id);
+  AtspiAccessible* entry = a ? entryOf(a->object) : nullptr;
+  if (!entry) return;
+  if (AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(entry)) {
+    atspi_editable_text_set_text_contents(editable, text.c_str(), nullptr);
+    g_object_unref(editable);
+  }
+  g_object_unref(entry);
+}
+
+namespace {
+
+// What GTK last reported as focused, as a screen reader follows it: the
+// entry of an editable box, the button inside a list box.
+AtspiAccessible* reportedFocus = nullptr;
+
+void onFocus(AtspiEvent* event, void*) {
+  if (event->detail1 == 1 && event->source) {
+    if (reportedFocus) g_object_unref(reportedFocus);
+    reportedFocus = static_cast<AtspiAccessible*>(g_object_ref(event->source));
+  }
+  g_boxed_free(ATSPI_TYPE_EVENT, event);
+}
+
+}  // namespace
+
+int Program::focusedControl() {
+  static AtspiEventListener* listener = [] {
+    AtspiEventListener* made = atspi_event_listener_new(onFocus, nullptr, nullptr);
+    atspi_event_listener_register(made, "object:state-changed:focused", nullptr);
+    return made;
+  }();
+  static_cast<void>(listener);
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+  // What a screen reader announces: the name of the control.
+  const std::string focus = reportedFocus ? nameOf(reportedFocus) : "";
+  for (auto& [id, a] : controls_) {
+    if (!focus.empty() && focus == nameOf(a->object)) return id;
+  }
+  return -1;
+}
+
+void Program::key(const std::string& keys) { xdotool("key " + keys); }
+
+namespace {
+
+// A box is one of the application's windows.
+AtspiAccessible* dialogOf(AtspiAccessible* app) {
+  AtspiAccessible* dialog = nullptr;
+  walk(app, [&](AtspiAccessible* node) {
+    if (!dialog && atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_DIALOG) {
+      dialog = static_cast<AtspiAccessible*>(g_object_ref(node));
+    }
+    return false;
+  });
+  return dialog;
+}
+
+}  // namespace
+
+bool Program::boxShown(int timeoutMs) {
+  return waitUntil([&] {
+    AtspiAccessible* dialog = dialogOf(app_->object);
+    if (dialog) g_object_unref(dialog);
+    return dialog != nullptr;
+  }, timeoutMs);
+}
+
+std::string Program::answerBox(int timeoutMs) {
+  AtspiAccessible* dialog = nullptr;
+  AtspiAccessible* ok = nullptr;
+  waitUntil([&] {
+    dialog = dialogOf(app_->object);
+    ok = dialog ? find(dialog, [](AtspiAccessible* node) { return nameOf(node) == "OK"; }) : nullptr;
+    if (dialog && !ok) g_object_unref(dialog);
+    return ok != nullptr;
+  }, timeoutMs);
+  if (!ok) return "";
+  // Its text is the label that is not the title GTK draws on Wayland.
+  AtspiAccessible* label = find(dialog, [](AtspiAccessible* node) {
+    const std::string name = atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_LABEL ? nameOf(node) : "";
+    return !name.empty() && name != windowTitle;
+  });
+  const std::string text = label ? nameOf(label) : "";
+  if (label) g_object_unref(label);
+  doAction(ok);
+  // Gone before anyone looks for the next box.
+  waitUntil([&] { return !hasState(dialog, ATSPI_STATE_SHOWING); }, timeoutMs);
+  g_object_unref(ok);
+  g_object_unref(dialog);
+  return text;
+}
+
+int Program::closeFromTitleBar(int timeoutMs) {
+  AtspiAccessible* button = find(app_->object, [](AtspiAccessible* node) {
+    return atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_PUSH_BUTTON && nameOf(node) == "Close";
+  });
+  if (button) {
+    doAction(button);
+    g_object_unref(button);
+  }
+  return exitCode(timeoutMs);
+}
+
+int Program::destroyWindow(int timeoutMs) {
+  xdotool("windowclose " + std::to_string(window_));
+  return exitCode(timeoutMs);
+}
+
+int Program::exitCode(int timeoutMs) {
+  int status = 0;
+  const bool ended = waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
+  if (!ended) return -1;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int Program::close(int timeoutMs) {
   if (!running()) return -1;
+  requestClose();
+  return exitCode(timeoutMs);
+}
+
+void Program::requestClose() {
   auto* display = static_cast<Display*>(display_);
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -383,11 +608,6 @@ int Program::close(int timeoutMs) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window_, False, NoEventMask, &event);
   XFlush(display);
-  int status = 0;
-  const bool ended = waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
-  if (!ended) return -1;
-  pid_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace probe

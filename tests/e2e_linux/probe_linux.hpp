@@ -43,12 +43,22 @@ class Program {
   Program& operator=(const Program&) = delete;
   ~Program();
 
-  // Starts kurvlux with these arguments and waits until its window and its
-  // accessible tree are there; false on failure.
-  bool start(const std::vector<std::string>& arguments);
+  // Starts kurvlux with these arguments and NAME=value settings in its
+  // environment, and waits until its window (none with GDK_BACKEND=wayland)
+  // and its accessible tree are there; false on failure.
+  bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {});
   // Closes the window as its close button does and waits for the process:
   // its exit code, or -1 when it did not end in time.
   int close(int timeoutMs = 15000);
+  // Sends the close request and returns at once.
+  void requestClose();
+  // The exit code once the process has ended, -1 if it did not in time.
+  int exitCode(int timeoutMs = 15000);
+  // Another X client destroys the window; then as close().
+  int destroyWindow(int timeoutMs = 15000);
+  // Presses the close button of the title bar GTK draws itself (Wayland)
+  // through the accessible tree; then as close().
+  int closeFromTitleBar(int timeoutMs = 15000);
   bool running();
   pid_t pid() const { return pid_; }
   // Everything the program wrote on standard error so far.
@@ -58,6 +68,17 @@ class Program {
   std::string statusText(int field);
   // Caption of a toggle, text of a combo box (its entry when it has one).
   std::string text(int control);
+  struct Box {
+    int x = -1, y = -1, width = -1, height = -1;
+  };
+  // Where the control is in the window, as a screen reader reads it.
+  Box extents(int control);
+  // The window's client area in the pixels the program lays out in.
+  Box clientArea();
+  // The screen's scale: 2 at GDK_SCALE=2.
+  int scale();
+  // The control holding the keyboard focus, -1 if none.
+  int focusedControl();
   bool pressed(int control);
   bool enabled(int control);
 
@@ -66,9 +87,21 @@ class Program {
   // Clicks into an editable box, replaces its text by typing and leaves it
   // with Tab, as a user would.
   void typeInto(int control, const std::string& text);
+  // Presses keys on the keyboard (xdotool key names).
+  void key(const std::string& keys);
   // Picks item `index` of the mode list through its accessible selection.
   void chooseMode(int index);
-  // The 1000 x 256 canvas as it is on the screen, row by row, 0xRRGGBB.
+  // A screen reader's user presses the control, or replaces the text of an
+  // editable box: through its accessible action and text.
+  void activate(int control);
+  void setText(int control, const std::string& text);
+  // Whether an info box is open, or opens in time.
+  bool boxShown(int timeoutMs = 10000);
+  // Waits for an info box, reads its text and presses its OK button; the
+  // text, empty when no box came.
+  std::string answerBox(int timeoutMs = 10000);
+  // The canvas as it is on the screen, row by row, 0xRRGGBB: 1000 x 256
+  // times the screen's scale.
   std::vector<std::uint32_t> canvasPixels();
   // Saves a screenshot of the window.
   bool screenshot(const std::string& path);
@@ -85,6 +118,7 @@ class Program {
   mutable std::string errors_;
   unsigned long window_ = 0;
   void* display_ = nullptr;
+  Accessible* app_ = nullptr;
   std::vector<Accessible*> fields_;
   std::vector<std::pair<int, Accessible*>> controls_;
 };

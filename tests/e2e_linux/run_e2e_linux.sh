@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests of the Linux program: the real `kurvlux` on a
-# private Xvfb, inside a D-Bus session of its own so the accessibility bus
-# (what screen readers use) is there, fed by the board simulator. Run as
-# root, the reconnecting test runs once more as user nobody.
+# private Xvfb (and one test under a headless weston), inside a D-Bus session
+# of its own so the accessibility bus (what screen readers use) is there, fed
+# by the board simulator. Run as root, the reconnecting test runs once more as
+# user nobody.
 #
 #   tests/e2e_linux/run_e2e_linux.sh <native build dir> [gtest options]
 #
@@ -24,7 +25,14 @@ mkdir -p "$KURVLUX_E2E_DIR"
 user_dir=
 trap 'private_display_stop; [ -z "$user_dir" ] || rm -rf "$user_dir"' EXIT
 trap 'exit 130' INT TERM
-private_display_start "$KURVLUX_E2E_DIR"
+# Room for the window at GDK_SCALE=2.
+private_display_start "$KURVLUX_E2E_DIR" 2560x1600x24
+# The Wayland test runs under a headless weston where one is installed
+# (scripts/setup installs it); without, it is skipped.
+if command -v weston >/dev/null; then
+  private_wayland_start
+  export KURVLUX_WAYLAND_DISPLAY="$private_wayland_socket"
+fi
 export KURVLUX_PROGRAM="$build/kurvlux"
 export KURVLUX_BOARD_SIMULATOR="$build/board_simulator"
 # Keyboard input follows the pointer on a screen without a window manager.

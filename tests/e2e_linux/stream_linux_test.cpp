@@ -9,14 +9,39 @@
 #include "e2e_linux/native_fixture.hpp"
 #include "fakes/reference_canvas.hpp"
 #include "text/utf8_text.hpp"
+#include "ui/control_layout.hpp"
 
 namespace {
 
 using namespace kurvlux;
 
-TEST_F(NativeProgram, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCanvas) {
+// Each canvas pixel as a block of scale x scale screen pixels.
+std::vector<std::uint32_t> enlarged(const std::vector<std::uint32_t>& canvas, int scale) {
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < 256 * scale; ++y) {
+    for (int x = 0; x < 1000 * scale; ++x) pixels.push_back(canvas[static_cast<std::size_t>(y / scale * 1000 + x / scale)]);
+  }
+  return pixels;
+}
+
+// On a plain screen, a HiDPI one (GDK_SCALE) and with the desktop's larger
+// texts (GDK_DPI_SCALE): the same geometry, the same sharp picture.
+class OnEveryScreen : public NativeProgram, public testing::WithParamInterface<const char*> {};
+
+TEST_P(OnEveryScreen, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCanvas) {
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
-  ASSERT_TRUE(program.start({board.link()}));
+  ASSERT_TRUE(program.start({board.link()}, {GetParam()}));
+  const probe::Program::Box client = program.clientArea();
+  std::printf("\"%s\": client area %d x %d\n", GetParam(), client.width, client.height);
+  EXPECT_EQ(std::vector<int>({client.width, client.height}), std::vector<int>({1000, 279}));
+  for (const ControlLayout& layout : controlLayouts) {
+    const probe::Program::Box box = program.extents(layout.id);
+    std::printf("control %d at x %d, y %d, %d x %d\n", layout.id, box.x, box.y, box.width, box.height);
+    EXPECT_EQ(std::vector<int>({box.x, box.y, box.width, box.height}),
+              std::vector<int>({layout.x, 256 + layout.y, layout.width, layout.height}));
+  }
+  const int scale = program.scale();
+  EXPECT_EQ(differingPixels(program.canvasPixels(), enlarged(fakes::idleCanvas(), scale)), 0);
   EXPECT_EQ(program.text(portBoxId), board.link()) << "the named device is the first item, selected";
   const std::string threshold = utf8FromText(fakes::sineThreshold);
   program.typeInto(thresholdBoxId, threshold);
@@ -41,12 +66,15 @@ TEST_F(NativeProgram, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCan
   ASSERT_TRUE(probe::waitUntil([&] { return program.pressed(pauseToggleId); }));
   probe::sleepMs(600);
   const std::vector<std::uint32_t> shown = program.canvasPixels();
-  const int differing = differingPixels(shown, fakes::triggeredSineCanvas());
-  std::printf("canvas pixels differing from the portable picture: %d\n", differing);
+  const int differing = differingPixels(shown, enlarged(fakes::triggeredSineCanvas(), scale));
+  std::printf("canvas pixels differing from the portable picture at scale %d: %d\n", scale, differing);
   EXPECT_EQ(differing, 0);
-  if (const char* folder = std::getenv("KURVLUX_E2E_DIR")) program.screenshot(std::string(folder) + "/kurvlux-native.png");
+  program.screenshot(workFolder() + "/kurvlux-native" + GetParam() + ".png");
   expectClosesCleanly();
 }
+
+INSTANTIATE_TEST_SUITE_P(Screens, OnEveryScreen,
+                         testing::Values("", "GDK_SCALE=2", "GDK_DPI_SCALE=1.25", "GDK_DPI_SCALE=1.5"));
 
 }  // namespace
 

@@ -8,6 +8,30 @@
 
 namespace kurvlux::fakes {
 
+namespace {
+
+std::vector<std::uint32_t> pixelsOf(MemoryImageStore& images, int image) {
+  std::vector<std::uint32_t> pixels;
+  pixels.reserve(1000 * 256);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 1000; ++x) {
+      const auto colour = static_cast<std::uint32_t>(images.pixel(image, x, y));
+      pixels.push_back(((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
+    }
+  }
+  return pixels;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> idleCanvas() {
+  PlatformFakes platform;
+  MemoryImageStore images;
+  Plotter plotter(images, platform.statusBar, platform.controls, platform.clock);
+  plotter.buildCanvas();
+  return pixelsOf(images, PlotCanvas::drawingImage);
+}
+
 std::vector<std::uint32_t> triggeredSineCanvas() {
   PlatformFakes platform;
   MemoryImageStore images;
@@ -26,15 +50,7 @@ std::vector<std::uint32_t> triggeredSineCanvas() {
     loop.runPass();
   }
   // Paused, the window shows the snapshot: the last complete frame.
-  std::vector<std::uint32_t> pixels;
-  pixels.reserve(1000 * 256);
-  for (int y = 0; y < 256; ++y) {
-    for (int x = 0; x < 1000; ++x) {
-      const auto colour = static_cast<std::uint32_t>(images.pixel(PlotCanvas::snapshotImage, x, y));
-      pixels.push_back(((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF));
-    }
-  }
-  return pixels;
+  return pixelsOf(images, PlotCanvas::snapshotImage);
 }
 
 }  // namespace kurvlux::fakes

@@ -19,5 +19,7 @@ constexpr const char16_t* sineThreshold = u"130";
 // one period after the rising threshold, so the picture does not depend on
 // when the stream started. 1000 x 256 pixels, row by row, as 0xRRGGBB.
 std::vector<std::uint32_t> triggeredSineCanvas();
+// Background and grid, as the window shows them right after start.
+std::vector<std::uint32_t> idleCanvas();
 
 }  // namespace kurvlux::fakes

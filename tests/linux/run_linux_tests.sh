@@ -40,6 +40,10 @@ export NO_AT_BRIDGE=1
 
 status=0
 "$build/linux_tests" "$@" || status=$?
+# The desktop's text scaling ("Large Text") leaves every control in place.
+for scale in 1.25 1.5; do
+  GDK_DPI_SCALE=$scale "$build/linux_tests" --gtest_filter='GtkShell.WindowAndControls*' || status=$?
+done
 # As root, the serial tests once more as user nobody (whom root's passes
 # through exclusive flags and permissions hid), from copies that user can reach.
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then

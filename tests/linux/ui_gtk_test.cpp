@@ -5,6 +5,8 @@
 
 #include <gtk/gtk.h>
 
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,18 +80,27 @@ TEST_F(GtkShell, WindowAndControlsHaveTheWindowsGeometry) {
     EXPECT_EQ(box.width, layout.width);
     EXPECT_EQ(box.height, 18) << "the theme's minimum height leaks through the style sheet";
     EXPECT_TRUE(gtk_widget_is_sensitive(control));
+    // A screen reader names a box by its tip, a button by its caption.
+    GtkWidget* focus = focusWidget(control);
+    EXPECT_EQ(atk_object_get_name(gtk_widget_get_accessible(focus)),
+              utf8FromText(layout.caption ? layout.caption : layout.tooltip));
+    EXPECT_EQ(atk_object_get_description(gtk_widget_get_accessible(control)), utf8FromText(layout.tooltip));
+    if (GTK_IS_ENTRY(focus)) {
+      int textWidth = 0;
+      pango_layout_get_pixel_size(gtk_entry_get_layout(GTK_ENTRY(focus)), &textWidth, nullptr);
+      GdkRectangle area{};
+      gtk_entry_get_text_area(GTK_ENTRY(focus), &area);
+      EXPECT_LE(textWidth, area.width) << gtk_entry_get_text(GTK_ENTRY(focus)) << " is cut";
+    }
   }
-  // Each field's frame starts at the right edge of the one before.
-  int left = 0;
-  for (std::size_t i = 0; i < statusFieldWidths.size(); ++i) {
-    const StatusBarGtk::Field* field = ui->statusBars().field(statusBarId, static_cast<int>(i));
-    ASSERT_NE(field, nullptr);
-    const GtkAllocation frame = allocationIn(field->frame, bar());
-    EXPECT_EQ(frame.x, left);
-    EXPECT_LE(frame.x + frame.width, left + statusFieldWidths[i]) << "field " << i << " overflows: " << frame.width;
-    left += statusFieldWidths[i];
+  // Each field's frame: x, y, width, height.
+  const GtkAllocation frames[] = {{0, 2, 68, 20}, {70, 2, 98, 20}, {170, 2, 98, 20}, {270, 2, 118, 20}, {390, 2, 78, 20}};
+  for (std::size_t i = 0; i < std::size(frames); ++i) {
+    SCOPED_TRACE(i);
+    const GtkAllocation frame = allocationIn(ui->statusBars().field(statusBarId, static_cast<int>(i))->frame, bar());
+    EXPECT_EQ(std::vector<int>({frame.x, frame.y, frame.width, frame.height}),
+              std::vector<int>({frames[i].x, frames[i].y, frames[i].width, frames[i].height}));
   }
-  EXPECT_EQ(left, 470);
 }
 
 TEST_F(GtkShell, ControlKindsAnswerAsOnWindows) {
@@ -165,9 +176,10 @@ TEST_F(GtkShell, StatusFieldsShowTextsAndTheLoadBar) {
   writeIdleStatus(status);
 }
 
-// The pixel the control paints at (x, y), as 0xRRGGBB.
-std::uint32_t paintedPixel(GtkWidget* area, int x, int y) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1000, 256);
+// The pixel the control paints at (x, y) of a screen of that scale, as 0xRRGGBB.
+std::uint32_t paintedPixel(GtkWidget* area, int x, int y, int scale = 1) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1000 * scale, 256 * scale);
+  cairo_surface_set_device_scale(surface, scale, scale);
   cairo_t* cairo = cairo_create(surface);
   gtk_widget_draw(area, cairo);
   cairo_destroy(cairo);
@@ -179,7 +191,8 @@ std::uint32_t paintedPixel(GtkWidget* area, int x, int y) {
 }
 
 TEST_F(GtkShell, ImageControlPaintsThePictureAsItWasWhenShown) {
-  ImageStoreGtk images(ui->controls());
+  std::optional<ImageStoreGtk> store(std::in_place, ui->controls());
+  ImageStoreGtk& images = *store;
   images.createImage(4, 1000, 256);
   images.createImage(3, 1000, 256);
   images.createImageControl(imageControlId, 0, 0, 1000, 300, images.imageHandle(4));
@@ -215,6 +228,19 @@ TEST_F(GtkShell, ImageControlPaintsThePictureAsItWasWhenShown) {
   EXPECT_EQ(paintedPixel(area, 15, 200), 0xFF0000u);
   images.showImage(imageControlId, 4);
   EXPECT_EQ(paintedPixel(area, 15, 200), 0x000000u);
+  // On a scaled screen each pixel of the red line is a sharp block.
+  images.showImage(imageControlId, 3);
+  for (const int scale : {2, 3}) {
+    for (int row = 200 * scale - 1; row <= 201 * scale; ++row) {
+      const bool inLine = row >= 200 * scale && row < 201 * scale;
+      EXPECT_EQ(paintedPixel(area, 15 * scale, row, scale), inLine ? 0xFF0000u : 0xFFFFFFu) << scale << " " << row;
+    }
+  }
+  // The window outlives the store; nothing may paint from it then.
+  store.reset();
+  EXPECT_EQ(g_signal_handler_find(area, G_SIGNAL_MATCH_ID, g_signal_lookup("draw", GTK_TYPE_WIDGET), 0, nullptr,
+                                  nullptr, nullptr), 0u);
+  EXPECT_EQ(ui->controls().controlState(imageControlId), 0);
   gtk_widget_destroy(area);
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
@@ -226,6 +252,17 @@ TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EXPECT_EQ(pump.fetchEvent(), closeEvent);
   EXPECT_EQ(pump.fetchEvent(), 0);
   EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(ui->mainWindow().window()))) << "the loop ends the program, not GTK";
+}
+
+TEST(PosixClock, CountsTheMonotonicClock) {
+  auto monotonic = [] {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+  };
+  const std::uint32_t before = monotonic();
+  const std::uint32_t tick = PosixClock().tickCount();
+  EXPECT_LE(tick - before, monotonic() - before) << "not the monotonic clock";
 }
 
 struct SeenBox {
@@ -241,6 +278,19 @@ struct BoxWatch {
   UserInterfaceGtk* ui = nullptr;
 };
 
+// Whether the label's own font sets "iiiiiiii" as wide as "MMMMMMMM".
+bool fixedWidth(GtkWidget* label) {
+  auto width = [label](const char* text) {
+    PangoLayout* layout = gtk_widget_create_pango_layout(label, text);
+    pango_layout_set_attributes(layout, gtk_label_get_attributes(GTK_LABEL(label)));
+    int pixels = 0;
+    pango_layout_get_pixel_size(layout, &pixels, nullptr);
+    g_object_unref(layout);
+    return pixels;
+  };
+  return width("iiiiiiii") == width("MMMMMMMM");
+}
+
 // Reads the open info box and the info button's state, then presses OK.
 gboolean answerBox(gpointer data) {
   auto* watch = static_cast<BoxWatch*>(data);
@@ -254,7 +304,7 @@ gboolean answerBox(gpointer data) {
       SeenBox box;
       box.title = gtk_window_get_title(GTK_WINDOW(dialog));
       box.text = gtk_label_get_text(GTK_LABEL(child->data));
-      box.fixedWidth = gtk_style_context_has_class(gtk_widget_get_style_context(GTK_WIDGET(child->data)), "monospace");
+      box.fixedWidth = fixedWidth(GTK_WIDGET(child->data));
       box.modalOverMainWindow = gtk_window_get_modal(GTK_WINDOW(dialog)) &&
                                 gtk_window_get_transient_for(GTK_WINDOW(dialog)) == watch->ui->mainWindow().window();
       box.infoState = watch->ui->controls().controlState(infoToggleId);
@@ -270,10 +320,18 @@ gboolean answerBox(gpointer data) {
 TEST_F(GtkShell, InfoShowsTwoModalBoxesWithTheButtonAlreadyReleased) {
   BoxWatch watch;
   watch.ui = ui;
+  // A theme that gives every label a proportional font and knows no
+  // "monospace" class.
+  GtkCssProvider* theme = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(theme, "label { font-family: \"DejaVu Sans\"; }", -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(theme),
+                                            GTK_STYLE_PROVIDER_PRIORITY_USER);
   const guint timer = g_timeout_add(50, answerBox, &watch);
   ui->controls().setControlState(infoToggleId, 1);
   runInfoSequence(ui->controls(), ui->eventPump());
   g_source_remove(timer);
+  gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(theme));
+  g_object_unref(theme);
 
   const std::vector<SeenBox>& seen = watch.seen;
   ASSERT_EQ(seen.size(), 2u);
