@@ -26,6 +26,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
   install(FILES resources/kurvlux.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 endif()
 
+# Where a pass or a completed frame of the Linux program spends its time.
+add_executable(pass_profile_gtk tools/pass_profile_gtk.cpp tools/pass_profile.cpp)
+target_include_directories(pass_profile_gtk PRIVATE src)
+target_link_libraries(pass_profile_gtk PRIVATE kurvlux_linux)
+
 # The Linux layer against the real platform: GTK under Xvfb, termios on the
 # board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
 file(GLOB linux_test_sources CONFIGURE_DEPENDS tests/linux/*.cpp)
@@ -43,5 +48,6 @@ file(GLOB e2e_linux_sources CONFIGURE_DEPENDS tests/e2e_linux/*.cpp)
 if(e2e_linux_sources)
   add_executable(e2e_linux ${e2e_linux_sources} tests/fakes/memory_image_store.cpp tests/fakes/reference_canvas.cpp)
   target_include_directories(e2e_linux PRIVATE tests tools)
-  target_link_libraries(e2e_linux PRIVATE kurvlux_core PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
+  # kurvlux_linux for the serial layer the throughput runs read bare.
+  target_link_libraries(e2e_linux PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
 endif()

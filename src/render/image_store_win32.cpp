@@ -269,6 +269,19 @@ std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
   return reinterpret_cast<std::uintptr_t>(copy.bitmap);
 }
 
+bool Win32ImageStore::swapImages(int first, int second) {
+  Image* a = find(first);
+  Image* b = find(second);
+  if (a == nullptr || b == nullptr || !replaceable(first) || !replaceable(second)) return false;
+  // Bitmaps, and with them the handles the controls keep, go with the pixels.
+  std::swap(*a, *b);
+  // Records that name an image by number follow it to its new number.
+  const auto renamed = [&](int number) { return number == first ? second : number == second ? first : number; };
+  for (Image& image : images_) image.copyOf = renamed(image.copyOf);
+  for (const auto& control : imageControls_) control->standInNumber = renamed(control->standInNumber);
+  return true;
+}
+
 std::uintptr_t Win32ImageStore::imageHandle(int number) {
   const Image* image = find(number);
   return image != nullptr ? reinterpret_cast<std::uintptr_t>(image->bitmap) : 0;

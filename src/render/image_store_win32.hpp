@@ -24,6 +24,7 @@ class Win32ImageStore final : public ImageStore {
   PixelView startDrawing(int number) override;
   void stopDrawing() override;
   std::uintptr_t copyImage(int source, int target) override;
+  bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
   void createImageControl(int control, int x, int y, int width, int height,
                           std::uintptr_t bitmap) override;
