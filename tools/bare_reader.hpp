@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "serial/serial_port.hpp"
@@ -34,6 +36,14 @@ inline double bareReaderRate(SerialPorts& ports, TextView portName, double secon
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ports.closePort(portId);
   return elapsed > 0 ? static_cast<double>(bytes) / elapsed : 0.0;
+}
+
+// How often the board simulator had to wait for its reader, from the line it
+// prints at exit; -1 when the line does not say.
+inline long boardWaits(const std::string& boardLine) {
+  const std::string mark = "writing waited ";
+  const std::size_t at = boardLine.find(mark);
+  return at == std::string::npos ? -1 : std::strtol(boardLine.c_str() + at + mark.size(), nullptr, 10);
 }
 
 }  // namespace kurvlux

@@ -18,9 +18,16 @@
 #   tools/throughput.sh --native [seconds, default 12] [baud rates...]
 # measures the Linux program the same way (default rates 250000, 921600 and
 # 1843200), then its "schneller Plot" points per second.
+#
+#   tools/throughput.sh [--native] --rate BYTES_PER_SECOND [--rate ...] [--threshold T]... [seconds]
+# feeds byte rates of their own, whatever the baud box says, and measures the
+# bare reader of the same board beside the program (tools/throughput_rate.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+for argument in "$@"; do
+  [ "$argument" = --rate ] && exec bash tools/throughput_rate.sh "$@"
+done
 mode=rates
 if [ "${1:-}" = fastplot ]; then
   mode=fastplot

@@ -85,13 +85,6 @@ TEST_F(NativeThroughput, DISABLED_AtBaudRate) {
               board.unplug().c_str());
 }
 
-// How often the board had to wait for its reader, from its exit line.
-long boardWaits(const std::string& boardLine) {
-  const std::string mark = "writing waited ";
-  const std::size_t at = boardLine.find(mark);
-  return at == std::string::npos ? -1 : std::strtol(boardLine.c_str() + at + mark.size(), nullptr, 10);
-}
-
 // A board that ignores the baud rate, as one with a native USB port does:
 // in one run the bare reader of the same board, then the program, each fed
 // a ramp at KURVLUX_RATE bytes per second, with the threshold KURVLUX_THRESHOLD.
