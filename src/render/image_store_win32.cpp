@@ -12,8 +12,8 @@
 namespace kurvlux {
 
 // An image control keeps a bitmap handle (a reference, not a copy). A bitmap
-// that is open for drawing sits in the drawing context and cannot be drawn
-// from another one, yet the window system may ask for a repaint at any time,
+// that is open for drawing changes pixel by pixel under the raster, yet the
+// window system may ask for a repaint at any time,
 // and after every presentation the control keeps the drawing image while it
 // is open again. Painting its live pixels would show a half-drawn frame, so
 // the control paints a stand-in holding the picture as it was when drawing
@@ -172,59 +172,33 @@ void Win32ImageStore::keepStandIns(int number) {
   }
 }
 
+// The raster writes straight into the DIB section's memory, so drawing needs
+// no device context: selecting the bitmap into one and out again for every
+// frame cost more under Wine than drawing the frame.
 PixelView Win32ImageStore::startDrawing(int number) {
   Image* image = find(number);
   if (image == nullptr || image->pixels == nullptr) return PixelView{};
-  // One target at a time: a target still open is closed, not leaked.
   stopDrawing();
   keepStandIns(number);
-  HDC context = CreateCompatibleDC(nullptr);
-  if (context == nullptr) return PixelView{};
-  const DWORD batchLimit = GdiGetBatchLimit();
-  GdiSetBatchLimit(1);
-  HGDIOBJ replaced = SelectObject(context, image->bitmap);
-  if (replaced == nullptr) {
-    GdiSetBatchLimit(batchLimit);
-    DeleteDC(context);
-    return PixelView{};
-  }
-  drawingContext_ = context;
-  replacedBitmap_ = replaced;
-  savedBatchLimit_ = batchLimit;
+  // GDI may still be writing the bitmap (a fill or a copy into it).
+  GdiFlush();
   open_ = number;
   image->generation = nextGeneration_++;
   image->copyOf = -1;
-  GdiFlush();
   const auto rowLength = static_cast<std::int32_t>(rowBytes(image->width));
   return PixelView{static_cast<std::uint8_t*>(image->pixels), rowLength, image->width, image->height};
 }
 
-void Win32ImageStore::stopDrawing() {
-  if (open_ < 0) return;
-  GdiFlush();
-  SelectObject(drawingContext_, replacedBitmap_);
-  DeleteDC(drawingContext_);
-  GdiSetBatchLimit(savedBatchLimit_);
-  drawingContext_ = nullptr;
-  replacedBitmap_ = nullptr;
-  open_ = -1;
-}
+void Win32ImageStore::stopDrawing() { open_ = -1; }
 
 // Copies every pixel of an image into a bitmap of the same size.
 bool Win32ImageStore::blit(HBITMAP target, int sourceNumber) {
   const Image& source = images_[static_cast<std::size_t>(sourceNumber)];
   MemoryContext targetContext(target);
-  if (targetContext.get() == nullptr) return false;
-  bool copied = false;
-  if (sourceNumber == open_) {
-    copied = BitBlt(targetContext.get(), 0, 0, source.width, source.height, drawingContext_, 0, 0,
-                    SRCCOPY) != FALSE;
-  } else {
-    MemoryContext sourceContext(source.bitmap);
-    copied = sourceContext.get() != nullptr &&
-             BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0,
-                    0, SRCCOPY) != FALSE;
-  }
+  MemoryContext sourceContext(source.bitmap);
+  const bool copied = targetContext.get() != nullptr && sourceContext.get() != nullptr &&
+                      BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0, 0,
+                             SRCCOPY) != FALSE;
   GdiFlush();
   return copied;
 }
