@@ -93,7 +93,7 @@ results=build/throughput.txt
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
   KURVLUX_E2E_NAME=throughput KURVLUX_BAUD=$baud KURVLUX_SECONDS=$seconds \
-    tests/e2e/run_e2e.sh build/win32 build/native --gtest_also_run_disabled_tests \
+    tests/e2e/run_e2e.sh "${KURVLUX_WIN32_DIR:-build/win32}" build/native --gtest_also_run_disabled_tests \
     --gtest_filter='Throughput.DISABLED_AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
 done
 
