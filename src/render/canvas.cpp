@@ -37,8 +37,8 @@ void PlotCanvas::buildCanvas() {
 }
 
 void PlotCanvas::clearCanvas() {
-  const PixelView& view = target_.view();
   if (!target_.isOpen()) return;
+  const PixelView& view = target_.view();
   if (!cleared_.empty() && clearedLayout_.rowLength == view.rowLength && clearedLayout_.width == view.width &&
       clearedLayout_.height == view.height) {
     drawingTouched_.restore(view, cleared_.data());

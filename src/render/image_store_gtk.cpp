@@ -155,8 +155,10 @@ void ImageStoreGtk::showImage(int control, int number) {
 }
 
 void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
-  control.bitmap = bitmap;
   const int number = bitmap ? numberOfHandle(bitmap) : -1;
+  // A handle that names no image leaves the picture last shown on screen.
+  if (number < 0 && control.pending) convert(control);
+  control.bitmap = bitmap;
   if (number < 0) return;
   const Image& image = images_.at(number);
   // The control takes the image's size, as a picture control does.

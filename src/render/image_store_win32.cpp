@@ -38,6 +38,8 @@ struct Win32ImageStore::ImageControl {
   std::vector<std::uint8_t> shown;
   int shownWidth = 0;
   int shownHeight = 0;
+  // The bitmap that last presentation painted from.
+  HBITMAP shownBitmap = nullptr;
 };
 
 namespace {
@@ -178,7 +180,6 @@ void Win32ImageStore::keepStandIns(int number) {
 PixelView Win32ImageStore::startDrawing(int number) {
   Image* image = find(number);
   if (image == nullptr || image->pixels == nullptr) return PixelView{};
-  stopDrawing();
   keepStandIns(number);
   // GDI may still be writing the bitmap (a fill or a copy into it).
   GdiFlush();
@@ -347,10 +348,19 @@ void Win32ImageStore::present(ImageControl& control) {
   if (known) {
     box = changedArea(control.shown.data(), pixels, static_cast<std::int32_t>(rowLength), image.width,
                       image.height);
-    // Showing an unchanged picture again is how the program repairs a window
-    // the screen may have lost; that is honoured in full.
-    if (box.empty()) box = whole;
+    if (box.empty()) {
+      // Showing the same picture again is how the program repairs a window
+      // the screen may have lost; that is honoured in full. A new picture
+      // equal to the one on screen (a triggered signal's next frame, in the
+      // other of the two images) is there already.
+      if (bitmap != control.shownBitmap) {
+        control.shownBitmap = bitmap;
+        return;
+      }
+      box = whole;
+    }
   }
+  control.shownBitmap = bitmap;
   bool drawn = false;
   if (const HDC screen = GetDC(control.window); screen != nullptr) {
     MemoryContext source(bitmap);

@@ -100,31 +100,22 @@ double barePresentsPerSecond(Painter painter, double seconds, bool freshPicture 
   long long rounds = 0;
   if (!freshPicture) present.shown = source;
   do {
-    if (!freshPicture) {
-      InvalidateRect(window, nullptr, FALSE);
-      UpdateWindow(window);
-      MSG message;
-      if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-      ++rounds;
-      QueryPerformanceCounter(&now);
-      continue;
+    HBITMAP previous = nullptr;
+    if (freshPicture) {
+      void* pixels = nullptr;
+      HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+      HDC from = CreateCompatibleDC(nullptr);
+      HDC to = CreateCompatibleDC(nullptr);
+      HGDIOBJ oldFrom = SelectObject(from, source);
+      HGDIOBJ oldTo = SelectObject(to, fresh);
+      BitBlt(to, 0, 0, 1000, 256, from, 0, 0, SRCCOPY);
+      SelectObject(from, oldFrom);
+      SelectObject(to, oldTo);
+      DeleteDC(from);
+      DeleteDC(to);
+      previous = present.shown;
+      present.shown = fresh;
     }
-    void* pixels = nullptr;
-    HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    HDC from = CreateCompatibleDC(nullptr);
-    HDC to = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, fresh);
-    BitBlt(to, 0, 0, 1000, 256, from, 0, 0, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    HBITMAP previous = present.shown;
-    present.shown = fresh;
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     if (previous != nullptr) DeleteObject(previous);
