@@ -34,7 +34,7 @@ void scopePointPerSample(benchmark::State& state) {
   std::int64_t i = 0;
   for (auto _ : state) benchmark::DoNotOptimize(rig.plotter.drawScopePoint(sample(i++)));
   state.SetItemsProcessed(state.iterations());
-  state.counters["frames"] = static_cast<double>(rig.store.copies - 1);
+  state.counters["frames"] = static_cast<double>(rig.store.swaps);
 }
 BENCHMARK(scopePointPerSample);
 
@@ -67,13 +67,12 @@ void clearCanvas(benchmark::State& state) {
 }
 BENCHMARK(clearCanvas);
 
-// What a completed frame costs beyond its points: the copy into the snapshot
-// and the show, then the clear for the next frame.
+// What a completed frame costs beyond its points: the snapshot and the
+// show, then the clear for the next frame.
 void presentAndClearFrame(benchmark::State& state) {
   Rig rig;
   for (auto _ : state) {
-    rig.plotter.canvas().presentCanvas();
-    rig.plotter.canvas().clearCanvas();
+    rig.plotter.canvas().presentAndClear();
     benchmark::ClobberMemory();
   }
 }

@@ -24,6 +24,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
   include(cmake/package_debian.cmake)
 endif()
 
+# Where a pass or a completed frame of the Linux program spends its time.
+add_executable(pass_profile_gtk tools/pass_profile_gtk.cpp tools/pass_profile.cpp)
+target_include_directories(pass_profile_gtk PRIVATE src)
+target_link_libraries(pass_profile_gtk PRIVATE kurvlux_linux)
+
 # The Linux layer against the real platform: GTK under Xvfb, termios on the
 # board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
 # Left out, with the end-to-end probe, where GoogleTest is missing.
@@ -45,6 +50,7 @@ else()
     file(GLOB e2e_linux_sources CONFIGURE_DEPENDS tests/e2e_linux/*.cpp)
     add_executable(e2e_linux ${e2e_linux_sources} tests/fakes/memory_image_store.cpp tests/fakes/reference_canvas.cpp)
     target_include_directories(e2e_linux PRIVATE tests tools)
-    target_link_libraries(e2e_linux PRIVATE kurvlux_core PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
+    # kurvlux_linux for the serial layer the throughput runs read bare.
+    target_link_libraries(e2e_linux PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
   endif()
 endif()

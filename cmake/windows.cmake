@@ -47,8 +47,8 @@ if(e2e_sources)
   target_link_libraries(e2e_probe PRIVATE kurvlux_win32 gtest)
 endif()
 
-# Where a fast-plot pass spends its time, under Wine: tools/throughput.sh runs it.
-add_executable(pass_profile tools/pass_profile_win32.cpp resources/kurvlux.rc)
+# Where a pass or a completed frame spends its time, under Wine:
+# tools/throughput.sh runs it.
+add_executable(pass_profile tools/pass_profile_win32.cpp tools/pass_profile.cpp resources/kurvlux.rc)
 target_include_directories(pass_profile PRIVATE src)
 target_link_libraries(pass_profile PRIVATE kurvlux_win32)
-target_link_options(pass_profile PRIVATE -municode)

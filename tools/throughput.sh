@@ -18,9 +18,16 @@
 #   tools/throughput.sh --native [seconds, default 12] [baud rates...]
 # measures the Linux program the same way (default rates 250000, 921600 and
 # 1843200), then its "schneller Plot" points per second.
+#
+#   tools/throughput.sh [--native] --rate BYTES_PER_SECOND [--rate ...] [--threshold T]... [seconds]
+# feeds byte rates of their own, whatever the baud box says, and measures the
+# bare reader of the same board beside the program (tools/throughput_rate.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+for argument in "$@"; do
+  [ "$argument" = --rate ] && exec bash tools/throughput_rate.sh "$@"
+done
 mode=rates
 if [ "${1:-}" = fastplot ]; then
   mode=fastplot
@@ -86,7 +93,7 @@ results=build/throughput.txt
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
   KURVLUX_E2E_NAME=throughput KURVLUX_BAUD=$baud KURVLUX_SECONDS=$seconds \
-    tests/e2e/run_e2e.sh build/win32 build/native --gtest_also_run_disabled_tests \
+    tests/e2e/run_e2e.sh "${KURVLUX_WIN32_DIR:-build/win32}" build/native --gtest_also_run_disabled_tests \
     --gtest_filter='Throughput.DISABLED_AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
 done
 

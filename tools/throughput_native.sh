@@ -21,8 +21,10 @@ mkdir -p build
     cmake --build build/native -j "$jobs" --target kurvlux board_simulator e2e_linux
 } >build/throughput-native-build.log 2>&1 || { tail -n 20 build/throughput-native-build.log; exit 1; }
 
+# KURVLUX_NATIVE_DIR runs the program of another build folder beside this
+# build's probe (see tools/throughput_rate.sh).
 run() {
-  KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds tests/e2e_linux/run_e2e_linux.sh build/native \
+  KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds tests/e2e_linux/run_e2e_linux.sh "${KURVLUX_NATIVE_DIR:-build/native}" \
     --gtest_also_run_disabled_tests --gtest_filter="$1" 2>&1 | grep -E "^$2" || true
 }
 

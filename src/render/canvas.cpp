@@ -1,6 +1,9 @@
 // Canvas operations: every one leaves drawing open on image 4.
 #include "render/canvas.hpp"
 
+#include <cstring>
+#include <utility>
+
 #include "ui/controls.hpp"
 
 namespace kurvlux {
@@ -28,12 +31,27 @@ void PlotCanvas::buildCanvas() {
   startDrawing();
   clearCanvas();
   stopDrawing();
-  store_.copyImage(drawingImage, snapshotImage);
+  copyToSnapshot();
   store_.showImage(imageControlId, snapshotImage);
   startDrawing();
 }
 
 void PlotCanvas::clearCanvas() {
+  if (!target_.isOpen()) return;
+  const PixelView& view = target_.view();
+  if (!cleared_.empty() && clearedLayout_.rowLength == view.rowLength && clearedLayout_.width == view.width &&
+      clearedLayout_.height == view.height) {
+    drawingTouched_.restore(view, cleared_.data());
+  } else {
+    drawBackgroundAndGrid();
+    const std::size_t bytes = static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height);
+    cleared_.assign(view.pixels, view.pixels + bytes);
+    clearedLayout_ = view;
+  }
+  drawingTouched_.clear(view.width, view.height);
+}
+
+void PlotCanvas::drawBackgroundAndGrid() {
   // The box is taller than the image on purpose; the border cuts it.
   target_.fillBox(0, 0, width, controlCreateHeight, backgroundColour);
   // The last vertical line (x = 1000) lies outside the image and draws
@@ -42,11 +60,31 @@ void PlotCanvas::clearCanvas() {
   for (int y = 0; y <= height - 1; y += gridRowStep) target_.drawLine(0, y, width, y, gridColour);
 }
 
+void PlotCanvas::copyToSnapshot() {
+  if (store_.copyImage(drawingImage, snapshotImage) != 0) {
+    snapshotTouched_ = drawingTouched_;
+  } else {
+    snapshotTouched_.forgetAll();
+  }
+}
+
 void PlotCanvas::presentCanvas() {
   stopDrawing();
-  store_.copyImage(drawingImage, snapshotImage);
+  copyToSnapshot();
   store_.showImage(imageControlId, drawingImage);
   startDrawing();
+}
+
+void PlotCanvas::presentAndClear() {
+  stopDrawing();
+  if (store_.swapImages(drawingImage, snapshotImage)) {
+    std::swap(drawingTouched_, snapshotTouched_);
+  } else {
+    copyToSnapshot();
+  }
+  store_.showImage(imageControlId, snapshotImage);
+  startDrawing();
+  clearCanvas();
 }
 
 void PlotCanvas::showCanvas() {

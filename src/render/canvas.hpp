@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "render/image_store.hpp"
 #include "render/raster.hpp"
+#include "render/touched_columns.hpp"
 
 namespace kurvlux {
 
@@ -34,19 +36,45 @@ class PlotCanvas {
   void clearCanvas();
   // Image 3 becomes a copy of image 4, which the control then shows.
   void presentCanvas();
+  // presentCanvas followed by clearCanvas, the same pictures for less work:
+  // image 4's pixels would be copied into image 3 and then overwritten, so
+  // the two images trade places instead and the control shows the finished
+  // picture under its new number 3.
+  void presentAndClear();
   // Shows image 4 without copying it: image 3 keeps the older picture.
   void showCanvas();
   // Shows image 3, the last presented picture.
   void showSnapshot();
 
-  DrawingTarget& target() { return target_; }
+  // A line on image 4, as target().drawLine draws it; the canvas remembers
+  // where, so the next clear puts back only those pixels.
+  void drawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, ColourValue colour) {
+    drawingTouched_.addLine(x1, y1, x2, y2);
+    target_.drawLine(x1, y1, x2, y2, colour);
+  }
+  // Drawing through the target directly is not followed: the next clear
+  // puts back the whole picture.
+  DrawingTarget& target() {
+    drawingTouched_.forgetAll();
+    return target_;
+  }
 
  private:
   void stopDrawing();
   void startDrawing();
+  void drawBackgroundAndGrid();
+  void copyToSnapshot();
 
   ImageStore& store_;
   DrawingTarget target_;
+  // The pixels of the first clear, which every later clear copies where
+  // image 4 was drawn on: the background and grid are always the same
+  // picture.
+  std::vector<std::uint8_t> cleared_;
+  PixelView clearedLayout_;
+  // Where images 4 and 3 differ from the cleared picture.
+  TouchedColumns drawingTouched_;
+  TouchedColumns snapshotTouched_;
 };
 
 }  // namespace kurvlux

@@ -27,6 +27,11 @@ class ImageStore {
   virtual void stopDrawing() = 0;
   // The target becomes an independent copy of the source; its handle, 0 on failure.
   virtual std::uintptr_t copyImage(int source, int target) = 0;
+  // The two numbers trade their images, pixels and handles alike: where one
+  // picture is copied into the other only to be overwritten right after, a
+  // swap leaves the same pictures for nothing. False, and nothing changed,
+  // when either number holds no image or is open for drawing.
+  virtual bool swapImages(int first, int second) = 0;
   virtual std::uintptr_t imageHandle(int number) = 0;
   // Creates the control that displays an image, sized to the bitmap at once.
   virtual void createImageControl(int control, int x, int y, int width, int height,

@@ -1,25 +1,36 @@
 // The pixels stay in the layout of a Windows DIB, so the portable raster
-// draws the same bytes on both platforms; only showing converts them.
+// draws the same bytes on both platforms; only painting converts them. A
+// picture may be shown thousands of times a second while GTK paints at most
+// once per display refresh: the conversion waits for the paint and then
+// covers only what differs from the picture converted before.
 #include "render/image_store_gtk.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include "render/changed_area.hpp"
 
 namespace kurvlux {
 
 namespace {
 
-// 24-bit bottom-up blue-green-red rows into cairo's top-down 32-bit pixels.
-void convertPicture(const std::uint8_t* pixels, std::int32_t rowLength, int width, int height,
-                    cairo_surface_t* picture) {
+// Columns x..x+width-1 of rows y..y+height-1 (counted from the top) of 24-bit
+// bottom-up blue-green-red memory into cairo's top-down 32-bit pixels.
+void convertBox(const std::uint8_t* pixels, std::int32_t rowLength, int height, const PixelBox& box,
+                cairo_surface_t* picture) {
   cairo_surface_flush(picture);
   unsigned char* data = cairo_image_surface_get_data(picture);
   const int stride = cairo_image_surface_get_stride(picture);
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* source = pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength);
+  for (int y = box.y; y < box.y + box.height; ++y) {
+    const std::uint8_t* source = pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength) +
+                                 3 * static_cast<std::size_t>(box.x);
     auto* target = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride));
-    for (int x = 0; x < width; ++x, source += 3) {
+    for (int x = box.x; x < box.x + box.width; ++x, source += 3) {
       target[x] = (std::uint32_t{source[2]} << 16) | (std::uint32_t{source[1]} << 8) | source[0];
     }
   }
-  cairo_surface_mark_dirty(picture);
+  cairo_surface_mark_dirty_rectangle(picture, box.x, box.y, box.width, box.height);
 }
 
 }  // namespace
@@ -53,6 +64,7 @@ std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
   std::optional<Image> image = Image::black(nextHandle_, width, height);
   // The open image keeps its memory: the view handed out must stay valid.
   if (number < 0 || !image || number == open_) return 0;
+  convertBeforeChange(number);
   ++nextHandle_;
   images_[number] = std::move(*image);
   return images_[number].handle;
@@ -61,6 +73,7 @@ std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
 PixelView ImageStoreGtk::startDrawing(int number) {
   Image* image = find(number);
   if (!image) return PixelView{};
+  convertBeforeChange(number);
   open_ = number;
   return image->view();
 }
@@ -71,6 +84,7 @@ std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
   const Image* from = find(source);
   if (!from || target < 0 || target == open_) return 0;
   if (source == target) return from->handle;
+  convertBeforeChange(target);
   Image* to = find(target);
   if (to && to->width == from->width && to->height == from->height) {
     // Same size: the copy reuses the target's memory and keeps its handle.
@@ -81,6 +95,16 @@ std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
   copy.handle = nextHandle_++;
   images_[target] = std::move(copy);
   return images_[target].handle;
+}
+
+bool ImageStoreGtk::swapImages(int first, int second) {
+  Image* a = find(first);
+  Image* b = find(second);
+  if (!a || !b || first == open_ || second == open_) return false;
+  // Handles go with the pixels, so a control waiting to paint a picture
+  // still finds it unchanged.
+  std::swap(*a, *b);
+  return true;
 }
 
 std::uintptr_t ImageStoreGtk::imageHandle(int number) {
@@ -102,7 +126,9 @@ void ImageStoreGtk::controlSetState(GtkWidget* area, std::intptr_t value) {
 }
 
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
-  const auto* control = static_cast<const ImageControl*>(data);
+  auto* control = static_cast<ImageControl*>(data);
+  control->drawQueued = false;
+  if (control->pending) control->store->convert(*control);
   if (control->picture) {
     cairo_set_source_surface(cairo, control->picture, 0, 0);
     // On a scaled screen (GDK_SCALE) each canvas pixel becomes a sharp block;
@@ -140,8 +166,10 @@ void ImageStoreGtk::showImage(int control, int number) {
 }
 
 void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
-  control.bitmap = bitmap;
   const int number = bitmap ? numberOfHandle(bitmap) : -1;
+  // A handle that names no image leaves the picture last shown on screen.
+  if (number < 0 && control.pending) convert(control);
+  control.bitmap = bitmap;
   if (number < 0) return;
   const Image& image = images_.at(number);
   // The control takes the image's size, as a picture control does.
@@ -149,10 +177,50 @@ void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
       cairo_image_surface_get_height(control.picture) != image.height) {
     if (control.picture) cairo_surface_destroy(control.picture);
     control.picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
+    control.converted.clear();
     gtk_widget_set_size_request(control.area, image.width, image.height);
   }
-  convertPicture(image.pixels.data(), image.rowLength, image.width, image.height, control.picture);
-  gtk_widget_queue_draw(control.area);
+  control.pending = true;
+  if (!control.drawQueued) {
+    control.drawQueued = true;
+    gtk_widget_queue_draw(control.area);
+  }
+}
+
+// Until it is painted, a shown picture lives only in its image; before that
+// image changes, the picture is converted, so what GTK paints later is still
+// exactly the picture that was shown, never one being drawn.
+void ImageStoreGtk::convertBeforeChange(int number) {
+  const Image* image = find(number);
+  if (!image) return;
+  for (const auto& control : imageControls_) {
+    if (control->pending && control->bitmap == image->handle) convert(*control);
+  }
+}
+
+void ImageStoreGtk::convert(ImageControl& control) {
+  control.pending = false;
+  const int number = numberOfHandle(control.bitmap);
+  if (number < 0 || !control.picture) return;
+  const Image& image = images_.at(number);
+  const std::size_t bytes = image.pixels.size();
+  PixelBox box{0, 0, image.width, image.height};
+  const bool known = control.converted.size() == bytes;
+  if (known) box = changedArea(control.converted.data(), image.pixels.data(), image.rowLength, image.width, image.height);
+  if (box.empty()) return;
+  convertBox(image.pixels.data(), image.rowLength, image.height, box, control.picture);
+  convertedPixels_ += std::int64_t{box.width} * box.height;
+  if (!known) {
+    control.converted = image.pixels;
+    return;
+  }
+  // Memory rows run bottom-up.
+  for (int y = box.y; y < box.y + box.height; ++y) {
+    const std::size_t offset = static_cast<std::size_t>(image.height - 1 - y) * static_cast<std::size_t>(image.rowLength) +
+                               3 * static_cast<std::size_t>(box.x);
+    std::copy_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(offset), 3 * static_cast<std::size_t>(box.width),
+                control.converted.begin() + static_cast<std::ptrdiff_t>(offset));
+  }
 }
 
 }  // namespace kurvlux

@@ -26,13 +26,18 @@ class ImageStoreGtk final : public ImageStore {
   PixelView startDrawing(int number) override;
   void stopDrawing() override;
   std::uintptr_t copyImage(int source, int target) override;
+  bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
   void createImageControl(int control, int x, int y, int width, int height,
                           std::uintptr_t bitmap) override;
-  // Takes the image's pixels as they are now: the control keeps showing this
-  // picture, whatever is drawn into the image afterwards, until it is shown
-  // anew. GTK paints it in the frame that follows.
+  // The control shows the image's pixels as they are now, whatever is drawn
+  // into the image afterwards, until it is shown anew. GTK paints it in the
+  // frame that follows; the pixels are converted for cairo only then, or
+  // earlier if the image is about to change before that.
   void showImage(int control, int number) override;
+
+  // Pixels converted for cairo so far, over all controls.
+  std::int64_t convertedPixels() const { return convertedPixels_; }
 
  private:
   using Image = PixelImage;
@@ -41,11 +46,21 @@ class ImageStoreGtk final : public ImageStore {
     GtkWidget* area = nullptr;
     std::uintptr_t bitmap = 0;
     cairo_surface_t* picture = nullptr;
+    // The image named by `bitmap` holds the picture last shown, not yet
+    // converted into `picture`.
+    bool pending = false;
+    bool drawQueued = false;
+    // The pixels `picture` was last converted from, in the image layout, so
+    // a conversion touches only where the new picture differs; empty while
+    // `picture` holds nothing known.
+    std::vector<std::uint8_t> converted;
   };
 
   Image* find(int number);
   int numberOfHandle(std::uintptr_t handle) const;
   void show(ImageControl& control, std::uintptr_t bitmap);
+  void convert(ImageControl& control);
+  void convertBeforeChange(int number);
   static ImageControl* controlOf(GtkWidget* area);
   static std::intptr_t controlState(GtkWidget* area);
   static void controlSetState(GtkWidget* area, std::intptr_t value);
@@ -56,6 +71,7 @@ class ImageStoreGtk final : public ImageStore {
   std::vector<std::unique_ptr<ImageControl>> imageControls_;
   std::uintptr_t nextHandle_ = 1;
   int open_ = -1;
+  std::int64_t convertedPixels_ = 0;
 };
 
 }  // namespace kurvlux

@@ -12,8 +12,8 @@
 namespace kurvlux {
 
 // An image control keeps a bitmap handle (a reference, not a copy). A bitmap
-// that is open for drawing sits in the drawing context and cannot be drawn
-// from another one, yet the window system may ask for a repaint at any time,
+// that is open for drawing changes pixel by pixel under the raster, yet the
+// window system may ask for a repaint at any time,
 // and after every presentation the control keeps the drawing image while it
 // is open again. Painting its live pixels would show a half-drawn frame, so
 // the control paints a stand-in holding the picture as it was when drawing
@@ -38,6 +38,8 @@ struct Win32ImageStore::ImageControl {
   std::vector<std::uint8_t> shown;
   int shownWidth = 0;
   int shownHeight = 0;
+  // The bitmap that last presentation painted from.
+  HBITMAP shownBitmap = nullptr;
 };
 
 namespace {
@@ -172,59 +174,32 @@ void Win32ImageStore::keepStandIns(int number) {
   }
 }
 
+// The raster writes straight into the DIB section's memory, so drawing needs
+// no device context: selecting the bitmap into one and out again for every
+// frame cost more under Wine than drawing the frame.
 PixelView Win32ImageStore::startDrawing(int number) {
   Image* image = find(number);
   if (image == nullptr || image->pixels == nullptr) return PixelView{};
-  // One target at a time: a target still open is closed, not leaked.
-  stopDrawing();
   keepStandIns(number);
-  HDC context = CreateCompatibleDC(nullptr);
-  if (context == nullptr) return PixelView{};
-  const DWORD batchLimit = GdiGetBatchLimit();
-  GdiSetBatchLimit(1);
-  HGDIOBJ replaced = SelectObject(context, image->bitmap);
-  if (replaced == nullptr) {
-    GdiSetBatchLimit(batchLimit);
-    DeleteDC(context);
-    return PixelView{};
-  }
-  drawingContext_ = context;
-  replacedBitmap_ = replaced;
-  savedBatchLimit_ = batchLimit;
+  // GDI may still be writing the bitmap (a fill or a copy into it).
+  GdiFlush();
   open_ = number;
   image->generation = nextGeneration_++;
   image->copyOf = -1;
-  GdiFlush();
   const auto rowLength = static_cast<std::int32_t>(rowBytes(image->width));
   return PixelView{static_cast<std::uint8_t*>(image->pixels), rowLength, image->width, image->height};
 }
 
-void Win32ImageStore::stopDrawing() {
-  if (open_ < 0) return;
-  GdiFlush();
-  SelectObject(drawingContext_, replacedBitmap_);
-  DeleteDC(drawingContext_);
-  GdiSetBatchLimit(savedBatchLimit_);
-  drawingContext_ = nullptr;
-  replacedBitmap_ = nullptr;
-  open_ = -1;
-}
+void Win32ImageStore::stopDrawing() { open_ = -1; }
 
 // Copies every pixel of an image into a bitmap of the same size.
 bool Win32ImageStore::blit(HBITMAP target, int sourceNumber) {
   const Image& source = images_[static_cast<std::size_t>(sourceNumber)];
   MemoryContext targetContext(target);
-  if (targetContext.get() == nullptr) return false;
-  bool copied = false;
-  if (sourceNumber == open_) {
-    copied = BitBlt(targetContext.get(), 0, 0, source.width, source.height, drawingContext_, 0, 0,
-                    SRCCOPY) != FALSE;
-  } else {
-    MemoryContext sourceContext(source.bitmap);
-    copied = sourceContext.get() != nullptr &&
-             BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0,
-                    0, SRCCOPY) != FALSE;
-  }
+  MemoryContext sourceContext(source.bitmap);
+  const bool copied = targetContext.get() != nullptr && sourceContext.get() != nullptr &&
+                      BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0, 0,
+                             SRCCOPY) != FALSE;
   GdiFlush();
   return copied;
 }
@@ -267,6 +242,19 @@ std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
   copy.copyOfGeneration = from->generation;
   store(target, copy);
   return reinterpret_cast<std::uintptr_t>(copy.bitmap);
+}
+
+bool Win32ImageStore::swapImages(int first, int second) {
+  Image* a = find(first);
+  Image* b = find(second);
+  if (a == nullptr || b == nullptr || !replaceable(first) || !replaceable(second)) return false;
+  // Bitmaps, and with them the handles the controls keep, go with the pixels.
+  std::swap(*a, *b);
+  // Records that name an image by number follow it to its new number.
+  const auto renamed = [&](int number) { return number == first ? second : number == second ? first : number; };
+  for (Image& image : images_) image.copyOf = renamed(image.copyOf);
+  for (const auto& control : imageControls_) control->standInNumber = renamed(control->standInNumber);
+  return true;
 }
 
 std::uintptr_t Win32ImageStore::imageHandle(int number) {
@@ -360,10 +348,19 @@ void Win32ImageStore::present(ImageControl& control) {
   if (known) {
     box = changedArea(control.shown.data(), pixels, static_cast<std::int32_t>(rowLength), image.width,
                       image.height);
-    // Showing an unchanged picture again is how the program repairs a window
-    // the screen may have lost; that is honoured in full.
-    if (box.empty()) box = whole;
+    if (box.empty()) {
+      // Showing the same picture again is how the program repairs a window
+      // the screen may have lost; that is honoured in full. A new picture
+      // equal to the one on screen (a triggered signal's next frame, in the
+      // other of the two images) is there already.
+      if (bitmap != control.shownBitmap) {
+        control.shownBitmap = bitmap;
+        return;
+      }
+      box = whole;
+    }
   }
+  control.shownBitmap = bitmap;
   bool drawn = false;
   if (const HDC screen = GetDC(control.window); screen != nullptr) {
     MemoryContext source(bitmap);

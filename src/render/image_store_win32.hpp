@@ -24,6 +24,7 @@ class Win32ImageStore final : public ImageStore {
   PixelView startDrawing(int number) override;
   void stopDrawing() override;
   std::uintptr_t copyImage(int source, int target) override;
+  bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
   void createImageControl(int control, int x, int y, int width, int height,
                           std::uintptr_t bitmap) override;
@@ -66,11 +67,8 @@ class Win32ImageStore final : public ImageStore {
   ControlTable& controls_;
   std::vector<Image> images_;
   std::vector<std::unique_ptr<ImageControl>> imageControls_;
-  // The open drawing target.
+  // The image open for drawing.
   int open_ = -1;
-  HDC drawingContext_ = nullptr;
-  HGDIOBJ replacedBitmap_ = nullptr;
-  DWORD savedBatchLimit_ = 0;
   std::uint64_t nextGeneration_ = 1;
 };
 

@@ -21,7 +21,7 @@ std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kin
     return 0;
   }
   ++valuesDrawn_;
-  canvas_.target().drawLine(rollingColumn_ - 1, rowOfValue(rollingPrevious_), rollingColumn_,
+  canvas_.drawLine(rollingColumn_ - 1, rowOfValue(rollingPrevious_), rollingColumn_,
                             rowOfValue(value), traceColour);
   rollingPrevious_ = value;
   canvas_.presentCanvas();
@@ -29,8 +29,7 @@ std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kin
     rollingColumn_ = 0;
     // Presented a second time, unchanged; the cleared canvas appears only
     // with the next value's first pixel.
-    canvas_.presentCanvas();
-    canvas_.clearCanvas();
+    canvas_.presentAndClear();
   } else {
     ++rollingColumn_;
   }

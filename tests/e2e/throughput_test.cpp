@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "bare_reader.hpp"
 #include "e2e/probe.hpp"
+#include "serial/serial_port_win32.hpp"
 
 namespace {
 
@@ -37,7 +39,9 @@ std::string joined(const std::vector<long>& values) {
 // The yardstick for the present path: a window of this process repainted as
 // fast as it goes with a fresh 1000 x 256 24-bit DIB section each time, the
 // picture copied in from a source image, one message fetched per round as
-// the program's loop does. painter is DrawStateW or BitBlt.
+// the program's loop does. painter is DrawStateW or BitBlt. Without a fresh
+// picture each round, it is the bare synchronous full repaint, the floor of
+// a program that repaints before every show returns.
 enum class Painter { drawState, bitBlt };
 
 struct BarePresent {
@@ -65,7 +69,7 @@ LRESULT CALLBACK barePresentProcedure(HWND window, UINT message, WPARAM wParam, 
   return 0;
 }
 
-double barePresentsPerSecond(Painter painter, double seconds) {
+double barePresentsPerSecond(Painter painter, double seconds, bool freshPicture = true) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = barePresentProcedure;
   windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -94,20 +98,24 @@ double barePresentsPerSecond(Painter painter, double seconds) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   long long rounds = 0;
+  if (!freshPicture) present.shown = source;
   do {
-    void* pixels = nullptr;
-    HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    HDC from = CreateCompatibleDC(nullptr);
-    HDC to = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, fresh);
-    BitBlt(to, 0, 0, 1000, 256, from, 0, 0, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    HBITMAP previous = present.shown;
-    present.shown = fresh;
+    HBITMAP previous = nullptr;
+    if (freshPicture) {
+      void* pixels = nullptr;
+      HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+      HDC from = CreateCompatibleDC(nullptr);
+      HDC to = CreateCompatibleDC(nullptr);
+      HGDIOBJ oldFrom = SelectObject(from, source);
+      HGDIOBJ oldTo = SelectObject(to, fresh);
+      BitBlt(to, 0, 0, 1000, 256, from, 0, 0, SRCCOPY);
+      SelectObject(from, oldFrom);
+      SelectObject(to, oldTo);
+      DeleteDC(from);
+      DeleteDC(to);
+      previous = present.shown;
+      present.shown = fresh;
+    }
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     if (previous != nullptr) DeleteObject(previous);
@@ -121,7 +129,7 @@ double barePresentsPerSecond(Painter painter, double seconds) {
   } while (static_cast<double>(now.QuadPart - start.QuadPart) < seconds * static_cast<double>(frequency.QuadPart));
   const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   DestroyWindow(window);
-  if (present.shown != nullptr) DeleteObject(present.shown);
+  if (present.shown != nullptr && present.shown != source) DeleteObject(present.shown);
   DeleteObject(source);
   return static_cast<double>(rounds) / elapsed;
 }
@@ -238,6 +246,51 @@ TEST(Throughput, DISABLED_AtBaudRate) {
               "cpu_per_s=%.3f rss_kb=%.0f->%.0f board=\"%s\"\n",
               baud, rate, connected ? 1 : 0, median, joined(values).c_str(), joined(frames).c_str(),
               elapsed > 0 ? cpu / elapsed : 0.0, memoryStart, memoryEnd, board.c_str());
+}
+
+// Not part of the test run: tools/throughput.sh --rate. A board that ignores
+// the baud rate, as one with a native USB port does: in one run the floor of
+// synchronous full repaints, the bare reader of the board (ClearCommError and
+// ReadFile through the program's serial layer), then the program, each fed a
+// ramp at KURVLUX_RATE bytes per second, with the threshold KURVLUX_THRESHOLD.
+TEST(Throughput, DISABLED_AtRate) {
+  const long rate = environmentNumber("KURVLUX_RATE", 1000000);
+  const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
+  std::wstring threshold = probe::environment(L"KURVLUX_THRESHOLD");
+  if (threshold.empty()) threshold = L"aus";
+  const double repaintFloor = barePresentsPerSecond(Painter::bitBlt, 5.0, false);
+  const std::string plugIn = "board --wave ramp --rate " + std::to_string(rate);
+
+  ASSERT_EQ(probe::askHost(plugIn).substr(0, 2), "ok");
+  double reader = 0;
+  {
+    kurvlux::Win32SerialPorts ports;
+    reader = kurvlux::bareReaderRate(ports, u"COM7", static_cast<double>(seconds));
+  }
+  const std::string readerBoard = probe::askHost("unplug");
+
+  ASSERT_EQ(probe::askHost(plugIn).substr(0, 2), "ok");
+  probe::Program program;
+  ASSERT_TRUE(program.start());
+  program.setComboText(6, L"COM7");
+  program.setComboText(9, threshold);
+  program.click(10);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Trennen"; }));
+  const bool connected = probe::waitUntil([&] { return program.pressed(10); }, 2000) &&
+                         !probe::waitUntil([&] { return !program.pressed(10); }, 1000);
+  const double cpuStart = hostFigure("cpu");
+  const DWORD start = GetTickCount();
+  std::vector<long> frames;
+  const std::vector<long> values = shownValues(program, seconds, &frames);
+  const double cpu = hostFigure("cpu") - cpuStart;
+  const double elapsed = (GetTickCount() - start) / 1000.0;
+  const std::string programBoard = probe::askHost("unplug");
+  EXPECT_EQ(program.close(), 0u);
+  std::printf("RATE fed=%ld threshold=%ls werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
+              "connected=%d waits=%ld reader=%.0f reader_waits=%ld repaint_floor=%.0f\n",
+              rate, threshold.c_str(), joined(values).c_str(), settledMedian(values), joined(frames).c_str(),
+              settledMedian(frames), elapsed > 0 ? cpu / elapsed : 0.0, connected ? 1 : 0,
+              kurvlux::boardWaits(programBoard), reader, kurvlux::boardWaits(readerBoard), repaintFloor);
 }
 
 }  // namespace

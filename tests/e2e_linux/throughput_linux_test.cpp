@@ -1,7 +1,8 @@
 // Not part of the test run: the steps of `tools/throughput.sh --native`.
 // Feeds the real program a counting ramp at the line rate of one baud rate,
-// or plots in "schneller Plot", and prints what the status bar showed each
-// second, whether the board was held back and the CPU the program used.
+// or at a byte rate of its own, or plots in "schneller Plot", and prints what
+// the status bar showed each second, whether the board was held back and the
+// CPU the program used.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,7 +11,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "bare_reader.hpp"
 #include "e2e_linux/native_fixture.hpp"
+#include "serial/serial_port_posix.hpp"
+#include "text/utf8_text.hpp"
 
 namespace {
 
@@ -79,6 +83,34 @@ TEST_F(NativeThroughput, DISABLED_AtBaudRate) {
   std::printf("THROUGHPUT baud=%ld fed=%ld werte=[%s] werte_median=%ld fps=[%s] cpu_per_s=%.2f connected=%d board=%s\n",
               baud, fed, joined(values).c_str(), median(values), joined(frames).c_str(), cpuPerSecond, connected ? 1 : 0,
               board.unplug().c_str());
+}
+
+// A board that ignores the baud rate, as one with a native USB port does:
+// in one run the bare reader of the same board, then the program, each fed
+// a ramp at KURVLUX_RATE bytes per second, with the threshold KURVLUX_THRESHOLD.
+TEST_F(NativeThroughput, DISABLED_AtRate) {
+  const std::string rate = std::to_string(environmentNumber("KURVLUX_RATE", 1000000));
+  const int seconds = static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12));
+  const char* thresholdSetting = std::getenv("KURVLUX_THRESHOLD");
+  const std::string threshold = thresholdSetting && *thresholdSetting ? thresholdSetting : "aus";
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", rate}));
+  PosixSerialPorts ports;
+  const double reader = bareReaderRate(ports, textFromUtf8(board.link()), seconds);
+  const std::string readerBoard = board.unplug();
+
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", rate}));
+  ASSERT_TRUE(program.start({board.link()}));
+  program.typeInto(thresholdBoxId, threshold);
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(thresholdBoxId) == threshold; }));
+  ASSERT_TRUE(pressConnect());
+  sample(seconds);
+  EXPECT_EQ(program.close(), 0);
+  const std::string programBoard = board.unplug();
+  std::printf("RATE fed=%s threshold=%s werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
+              "connected=%d waits=%ld reader=%.0f reader_waits=%ld\n",
+              rate.c_str(), threshold.c_str(), joined(values).c_str(), median(values), joined(frames).c_str(),
+              median(frames), cpuPerSecond, connected ? 1 : 0, boardWaits(programBoard), reader,
+              boardWaits(readerBoard));
 }
 
 TEST_F(NativeThroughput, DISABLED_FastPlot) {

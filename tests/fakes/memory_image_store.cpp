@@ -1,5 +1,7 @@
 #include "fakes/memory_image_store.hpp"
 
+#include <utility>
+
 namespace kurvlux::fakes {
 
 ColourValue pixelColour(const std::vector<std::uint8_t>& pixels, std::int32_t rowLength,
@@ -52,6 +54,16 @@ std::uintptr_t MemoryImageStore::copyImage(int source, int target) {
   images_[target] = std::move(copy);
   ++copies;
   return images_[target].handle;
+}
+
+bool MemoryImageStore::swapImages(int first, int second) {
+  auto a = images_.find(first);
+  auto b = images_.find(second);
+  if (a == images_.end() || b == images_.end()) return false;
+  if (!replaceable(first, "swapImages") || !replaceable(second, "swapImages")) return false;
+  std::swap(a->second, b->second);
+  ++swaps;
+  return true;
 }
 
 std::uintptr_t MemoryImageStore::imageHandle(int number) {

@@ -48,6 +48,7 @@ class MemoryImageStore final : public ImageStore {
   PixelView startDrawing(int number) override;
   void stopDrawing() override;
   std::uintptr_t copyImage(int source, int target) override;
+  bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
   void createImageControl(int control, int x, int y, int width, int height,
                           std::uintptr_t bitmap) override;
@@ -62,6 +63,7 @@ class MemoryImageStore final : public ImageStore {
   // Benchmarks switch this off to leave the copy at every repaint out.
   bool keepShownPixels = true;
   int copies = 0;
+  int swaps = 0;
   std::vector<std::string> violations;
 
  private:

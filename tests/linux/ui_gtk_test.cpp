@@ -245,6 +245,40 @@ TEST_F(GtkShell, ImageControlPaintsThePictureAsItWasWhenShown) {
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
 
+TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
+  ImageStoreGtk images(ui->controls());
+  images.createImage(4, 1000, 256);
+  images.createImage(3, 1000, 256);
+  images.createImageControl(imageControlId, 0, 0, 1000, 300, images.imageHandle(4));
+  GtkWidget* area = ui->controls().controlWidget(imageControlId);
+  ASSERT_NE(area, nullptr);
+  settle();
+  EXPECT_EQ(paintedPixel(area, 0, 0), 0u);
+  const std::int64_t whole = images.convertedPixels();
+  EXPECT_EQ(whole, 1000 * 256);
+  // Frames as the oscilloscope presents them, one pixel each, alternately on
+  // the two images: many shows between two paints convert nothing.
+  for (int frame = 0; frame < 50; ++frame) {
+    DrawingTarget target(images.startDrawing(4));
+    target.fillBox(100 + frame, 50, 1, 1, 0xFFFFFF);
+    images.stopDrawing();
+    ASSERT_TRUE(images.swapImages(4, 3));
+    images.showImage(imageControlId, 3);
+  }
+  EXPECT_EQ(images.convertedPixels(), whole);
+  // The next frame is being drawn while GTK paints.
+  DrawingTarget target(images.startDrawing(4));
+  target.fillBox(0, 0, 1000, 256, 0x00FF00);
+  EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
+  EXPECT_EQ(paintedPixel(area, 148, 50), 0u);
+  EXPECT_EQ(paintedPixel(area, 0, 0), 0u);
+  // Only the box of the odd frames' pixels, 101 to 149 on row 50.
+  EXPECT_EQ(images.convertedPixels(), whole + 49);
+  images.stopDrawing();
+  gtk_widget_destroy(area);
+  ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
+}
+
 TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EventPumpGtk& pump = ui->eventPump();
   settle();

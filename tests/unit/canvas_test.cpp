@@ -109,6 +109,43 @@ TEST_F(CanvasFixture, PresentCopiesThenShowsTheDrawingImage) {
   EXPECT_TRUE(store.violations.empty());
 }
 
+// What the control shows and the images hold, after each step of a script.
+std::vector<std::vector<std::uint8_t>> picturesOf(const MemoryImageStore& store) {
+  return {store.control(imageControlId)->lastShown.pixels, store.image(3)->pixels, store.image(4)->pixels};
+}
+
+TEST(PresentAndClear, LeavesThePicturesOfPresentThenClear) {
+  MemoryImageStore copying, swapping;
+  PlotCanvas byCopy{copying}, bySwap{swapping};
+  byCopy.buildCanvas();
+  bySwap.buildCanvas();
+  for (int frame = 0; frame < 4; ++frame) {
+    // Traces, steep and cut at the border; the last frame draws past the
+    // canvas's bookkeeping, which must then restore everything.
+    for (PlotCanvas* canvas : {&byCopy, &bySwap}) {
+      for (int x = 0; x <= 1000; x += 7) canvas->drawLine(x - 7, (x * frame) % 300 - 20, x, (x * 3) % 256, 0xFF0000);
+      if (frame == 3) canvas->target().fillBox(500, 10, 3, 3, 0x00FF00);
+    }
+    byCopy.presentCanvas();
+    byCopy.clearCanvas();
+    bySwap.presentAndClear();
+    EXPECT_TRUE(isCleanCanvas(swapping.image(4)->pixels, swapping.image(4)->rowLength)) << frame;
+    EXPECT_EQ(picturesOf(swapping), picturesOf(copying)) << frame;
+    // Whatever comes next sees the same pictures.
+    byCopy.showSnapshot();
+    bySwap.showSnapshot();
+    EXPECT_EQ(picturesOf(swapping), picturesOf(copying)) << frame;
+    if (frame == 1) {
+      byCopy.showCanvas();
+      bySwap.showCanvas();
+      EXPECT_EQ(picturesOf(swapping), picturesOf(copying)) << frame;
+    }
+  }
+  EXPECT_EQ(swapping.copies, 1);  // the one at build
+  EXPECT_TRUE(swapping.violations.empty());
+  EXPECT_EQ(swapping.openImage(), PlotCanvas::drawingImage);
+}
+
 TEST(MemoryImageStore, ReportsBrokenProtocol) {
   MemoryImageStore store;
   store.createImage(4, 8, 2);

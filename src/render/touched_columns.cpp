@@ -1,0 +1,49 @@
+#include "render/touched_columns.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace kurvlux {
+
+void TouchedColumns::clear(int width, int height) {
+  known_ = true;
+  height_ = height;
+  first_.assign(static_cast<std::size_t>(width), height);
+  last_.assign(static_cast<std::size_t>(width), -1);
+  left_ = 0;
+  right_ = -1;
+}
+
+void TouchedColumns::addLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  if (!known_) return;
+  const auto width = static_cast<std::int32_t>(first_.size());
+  const std::int32_t left = std::max(std::min(x1, x2), 0);
+  const std::int32_t right = std::min(std::max(x1, x2), width - 1);
+  const std::int32_t top = std::max(std::min(y1, y2), 0);
+  const std::int32_t bottom = std::min(std::max(y1, y2), height_ - 1);
+  if (left > right || top > bottom) return;
+  for (std::int32_t x = left; x <= right; ++x) {
+    first_[static_cast<std::size_t>(x)] = std::min(first_[static_cast<std::size_t>(x)], top);
+    last_[static_cast<std::size_t>(x)] = std::max(last_[static_cast<std::size_t>(x)], bottom);
+  }
+  left_ = right_ < left_ ? left : std::min(left_, left);
+  right_ = std::max(right_, right);
+}
+
+void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) const {
+  const std::size_t rowLength = static_cast<std::size_t>(view.rowLength);
+  if (!known_ || static_cast<int>(first_.size()) != view.width || height_ != view.height) {
+    std::memcpy(view.pixels, clean, rowLength * static_cast<std::size_t>(view.height));
+    return;
+  }
+  for (std::int32_t x = left_; x <= right_; ++x) {
+    // Memory rows run bottom-up.
+    for (std::int32_t y = first_[static_cast<std::size_t>(x)]; y <= last_[static_cast<std::size_t>(x)]; ++y) {
+      const std::size_t at = static_cast<std::size_t>(view.height - 1 - y) * rowLength + 3 * static_cast<std::size_t>(x);
+      std::memcpy(view.pixels + at, clean + at, 3);
+    }
+  }
+}
+
+}  // namespace kurvlux
