@@ -47,7 +47,10 @@ Text normalisedPath(TextView path) {
     }
   }
   Text normal = absolute ? u"/" : u"";
-  for (std::size_t i = 0; i < parts.size(); ++i) normal += (i > 0 ? u"/" : u"") + Text(parts[i]);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) normal += u'/';
+    normal += parts[i];
+  }
   return normal;
 }
 
