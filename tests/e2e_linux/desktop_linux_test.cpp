@@ -36,13 +36,14 @@ TEST_F(NativeProgram, TabAndShiftTabWalkTheControlsWithRealKeys) {
 TEST_F(NativeProgram, EveryCloseEndsTheProgram) {
   // Cases 0 to 7 stream in modes 0 to 7; the later ones in mode 0.
   enum Moment { streaming = 7, infoOpen, infoClosed, destroyedIdle, destroyedStreaming };
+  const char* said[] = {"streaming", "info box open", "info box just closed", "destroyed idle", "destroyed streaming"};
   const unsigned seed = std::random_device()();
   std::mt19937 random(seed);
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
   for (int i = 0; i <= destroyedStreaming; ++i) {
     const int moment = std::max<int>(i, streaming), delay = std::uniform_int_distribution<int>(0, 700)(random);
-    std::printf("seed %u, case %d (moment %d, %s): close sent after %d ms\n", seed, i, moment,
-                i % 2 ? "GDK_SCALE=2" : "scale 1", delay);
+    std::printf("seed %u, case %d (%s, mode %d, %s): close sent after %d ms\n", seed, i, said[moment - streaming],
+                i <= streaming ? i : 0, i % 2 ? "GDK_SCALE=2" : "scale 1", delay);
     probe::Program run;
     ASSERT_TRUE(run.start({board.link()}, {i % 2 ? "GDK_SCALE=2" : ""}));
     if (moment != destroyedIdle) {

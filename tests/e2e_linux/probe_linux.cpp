@@ -335,13 +335,14 @@ bool Program::findAccessibles() {
   });
   g_object_unref(layout);
   const bool complete = labels.size() >= 4 && controls.size() == kurvlux::controlLayouts.size();
-  if (complete) {
-    for (std::size_t i = 0; i < 5 && i < labels.size(); ++i) fields_.push_back(new Accessible{labels[i]});
-    for (std::size_t i = 5; i < labels.size(); ++i) g_object_unref(labels[i]);
-    for (auto& [id, object] : controls) controls_.emplace_back(id, new Accessible{object});
-  } else {
-    for (AtspiAccessible* label : labels) g_object_unref(label);
-    for (auto& [id, object] : controls) g_object_unref(object);
+  // What is kept keeps the walk's reference; the rest is given back.
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (complete && i < 5) fields_.push_back(new Accessible{labels[i]});
+    else g_object_unref(labels[i]);
+  }
+  for (auto& [id, object] : controls) {
+    if (complete) controls_.emplace_back(id, new Accessible{object});
+    else g_object_unref(object);
   }
   return complete;
 }
@@ -453,14 +454,10 @@ void Program::setText(int id, const std::string& text) {
 }
 
 int Program::focusedControl() {
-  static AtspiEventListener* listener = [] {
-    AtspiEventListener* made = atspi_event_listener_new(onFocus, nullptr, nullptr);
-    atspi_event_listener_register(made, "object:state-changed:focused", nullptr);
-    return made;
-  }();
-  static_cast<void>(listener);
-  while (g_main_context_iteration(nullptr, FALSE)) {
-  }
+  static const bool listening = atspi_event_listener_register(atspi_event_listener_new(onFocus, nullptr, nullptr),
+                                                              "object:state-changed:focused", nullptr);
+  static_cast<void>(listening);
+  while (g_main_context_iteration(nullptr, FALSE)) continue;
   // What a screen reader announces: the name of the control.
   const std::string focus = reportedFocus ? nameOf(reportedFocus) : "";
   for (auto& [id, a] : controls_) {
