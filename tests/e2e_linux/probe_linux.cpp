@@ -233,16 +233,13 @@ Program::~Program() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  for (Accessible* a : fields_) {
-    g_object_unref(a->object);
+  auto release = [](Accessible* a) {
+    if (a) g_object_unref(a->object);
     delete a;
-  }
-  for (auto& [id, a] : controls_) {
-    g_object_unref(a->object);
-    delete a;
-  }
-  if (app_) g_object_unref(app_->object);
-  delete app_;
+  };
+  for (Accessible* a : fields_) release(a);
+  for (auto& [id, a] : controls_) release(a);
+  release(app_);
   if (errorPipe_ >= 0) ::close(errorPipe_);
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
