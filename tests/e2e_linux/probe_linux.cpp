@@ -69,6 +69,116 @@ std::string environment(const char* name, const char* fallback) {
   return value && *value ? value : fallback;
 }
 
+// Status texts change every second: each read asks the program anew rather
+// than trusting what the library kept from events it may not have seen yet.
+std::string nameOf(AtspiAccessible* object, bool description = false) {
+  atspi_accessible_clear_cache(object);
+  gchar* name = description ? atspi_accessible_get_description(object, nullptr) : atspi_accessible_get_name(object, nullptr);
+  std::string text = name ? name : "";
+  g_free(name);
+  return text;
+}
+
+// Depth first below `node`; `visit` answers whether to look below a node.
+void walk(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& visit) {
+  const int children = atspi_accessible_get_child_count(node, nullptr);
+  for (int i = 0; i < children; ++i) {
+    AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
+    if (!child) continue;
+    if (visit(child)) walk(child, visit);
+    g_object_unref(child);
+  }
+}
+
+// Where the node is in its window; -1 everywhere while it has no place.
+Program::Box extentsOf(AtspiAccessible* node, AtspiCoordType where = ATSPI_COORD_TYPE_WINDOW) {
+  Program::Box box;
+  AtspiComponent* component = atspi_accessible_get_component_iface(node);
+  AtspiRect* rect = component ? atspi_component_get_extents(component, where, nullptr) : nullptr;
+  if (rect && rect->x >= 0 && rect->width > 0) box = Program::Box{rect->x, rect->y, rect->width, rect->height};
+  g_free(rect);
+  if (component) g_object_unref(component);
+  return box;
+}
+
+// The first node below `node` that fits, with a reference of its own: among
+// the children only unless `deep`, and never through a combo box's hundreds
+// of list items.
+AtspiAccessible* find(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& fits, bool deep = true) {
+  AtspiAccessible* found = nullptr;
+  walk(node, [&](AtspiAccessible* child) {
+    if (!found && fits(child)) found = static_cast<AtspiAccessible*>(g_object_ref(child));
+    return !found && deep && atspi_accessible_get_role(child, nullptr) != ATSPI_ROLE_COMBO_BOX;
+  });
+  return found;
+}
+
+std::function<bool(AtspiAccessible*)> withRole(AtspiRole role) {
+  return [role](AtspiAccessible* node) { return atspi_accessible_get_role(node, nullptr) == role; };
+}
+
+bool hasState(AtspiAccessible* object, AtspiStateType state) {
+  atspi_accessible_clear_cache(object);
+  AtspiStateSet* states = atspi_accessible_get_state_set(object);
+  const bool has = states && atspi_state_set_contains(states, state);
+  if (states) g_object_unref(states);
+  return has;
+}
+
+// An editable box's entry: the combo box's text child; none in a list box.
+AtspiAccessible* entryOf(AtspiAccessible* combo) { return find(combo, withRole(ATSPI_ROLE_TEXT), false); }
+
+std::string entryText(AtspiAccessible* combo) {
+  std::string text;
+  if (AtspiAccessible* entry = entryOf(combo)) {
+    if (AtspiText* iface = atspi_accessible_get_text_iface(entry)) {
+      gchar* content = atspi_text_get_text(iface, 0, -1, nullptr);
+      text = content ? content : "";
+      g_free(content);
+      g_object_unref(iface);
+    }
+    g_object_unref(entry);
+    return text;
+  }
+  // A list box is named after its purpose; what it shows is its selection.
+  AtspiSelection* selection = atspi_accessible_get_selection_iface(combo);
+  AtspiAccessible* item = selection ? atspi_selection_get_selected_child(selection, 0, nullptr) : nullptr;
+  if (item) {
+    text = nameOf(item);
+    g_object_unref(item);
+  }
+  if (selection) g_object_unref(selection);
+  return text;
+}
+
+// A click at `fraction` of the control's width, halfway down. GTK counts in
+// the unscaled pixels it lays out in; the screen has `scale` times as many.
+bool clickIn(AtspiAccessible* object, double fraction, int scale) {
+  const Program::Box box = extentsOf(object, ATSPI_COORD_TYPE_SCREEN);
+  const int x = (box.x + static_cast<int>(box.width * fraction)) * scale, y = (box.y + box.height / 2) * scale;
+  if (box.width > 0) xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+  return box.width > 0;
+}
+
+bool doAction(AtspiAccessible* object) {
+  AtspiAction* action = atspi_accessible_get_action_iface(object);
+  const bool done = action && atspi_action_do_action(action, 0, nullptr);
+  if (action) g_object_unref(action);
+  return done;
+}
+
+// What GTK last reported as focused, as a screen reader follows it: the
+// entry of an editable box, the button inside a list box.
+AtspiAccessible* reportedFocus = nullptr;
+
+void onFocus(AtspiEvent* event, void*) {
+  if (event->detail1 == 1 && event->source) {
+    if (reportedFocus) g_object_unref(reportedFocus);
+    reportedFocus = static_cast<AtspiAccessible*>(g_object_ref(event->source));
+  }
+  g_boxed_free(ATSPI_TYPE_EVENT, event);
+}
+
 }  // namespace
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -123,16 +233,13 @@ Program::~Program() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  for (Accessible* a : fields_) {
-    g_object_unref(a->object);
+  auto release = [](Accessible* a) {
+    if (a) g_object_unref(a->object);
     delete a;
-  }
-  for (auto& [id, a] : controls_) {
-    g_object_unref(a->object);
-    delete a;
-  }
-  if (app_) g_object_unref(app_->object);
-  delete app_;
+  };
+  for (Accessible* a : fields_) release(a);
+  for (auto& [id, a] : controls_) release(a);
+  release(app_);
   if (errorPipe_ >= 0) ::close(errorPipe_);
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
@@ -189,80 +296,19 @@ bool Program::findWindow() {
   return window_ != 0;
 }
 
-namespace {
-
-// Status texts change every second: each read asks the program anew rather
-// than trusting what the library kept from events it may not have seen yet.
-std::string nameOf(AtspiAccessible* object) {
-  atspi_accessible_clear_cache(object);
-  gchar* name = atspi_accessible_get_name(object, nullptr);
-  std::string text = name ? name : "";
-  g_free(name);
-  return text;
-}
-
-std::string descriptionOf(AtspiAccessible* object) {
-  gchar* description = atspi_accessible_get_description(object, nullptr);
-  std::string text = description ? description : "";
-  g_free(description);
-  return text;
-}
-
-// Depth first below `node`; `visit` answers whether to look below a node.
-void walk(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& visit) {
-  const int children = atspi_accessible_get_child_count(node, nullptr);
-  for (int i = 0; i < children; ++i) {
-    AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
-    if (!child) continue;
-    if (visit(child)) walk(child, visit);
-    g_object_unref(child);
-  }
-}
-
-// Where the node is in its window; -1 everywhere while it has no place.
-Program::Box extentsOf(AtspiAccessible* node) {
-  Program::Box box;
-  AtspiComponent* component = atspi_accessible_get_component_iface(node);
-  AtspiRect* rect = component ? atspi_component_get_extents(component, ATSPI_COORD_TYPE_WINDOW, nullptr) : nullptr;
-  if (rect && rect->x >= 0 && rect->width > 0) box = Program::Box{rect->x, rect->y, rect->width, rect->height};
-  g_free(rect);
-  if (component) g_object_unref(component);
-  return box;
-}
-
-// The first node below `node` that fits, with a reference of its own.
-AtspiAccessible* find(AtspiAccessible* node, const std::function<bool(AtspiAccessible*)>& fits) {
-  AtspiAccessible* found = nullptr;
-  walk(node, [&](AtspiAccessible* child) {
-    if (!found && fits(child)) found = static_cast<AtspiAccessible*>(g_object_ref(child));
-    return !found;
-  });
-  return found;
-}
-
-}  // namespace
-
 bool Program::findAccessibles() {
-  AtspiAccessible* desktop = atspi_get_desktop(0);
-  const int apps = atspi_accessible_get_child_count(desktop, nullptr);
-  for (int i = 0; i < apps && !app_; ++i) {
-    AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-    if (app && static_cast<pid_t>(atspi_accessible_get_process_id(app, nullptr)) == pid_) {
-      app_ = new Accessible{app};
-    } else if (app) {
-      g_object_unref(app);
-    }
+  if (!app_) {
+    AtspiAccessible* desktop = atspi_get_desktop(0);
+    AtspiAccessible* app = find(desktop, [&](AtspiAccessible* node) {
+      return static_cast<pid_t>(atspi_accessible_get_process_id(node, nullptr)) == pid_;
+    }, false);
+    g_object_unref(desktop);
+    if (!app) return false;
+    app_ = new Accessible{app};
   }
-  g_object_unref(desktop);
-  if (!app_) return false;
   // The canvas and the bar share the window's layout, and only they: the
   // title bar GTK draws itself on Wayland stays out of the walk.
-  AtspiAccessible* canvas = nullptr;
-  walk(app_->object, [&](AtspiAccessible* node) {
-    if (!canvas && nameOf(node) == canvasName) canvas = static_cast<AtspiAccessible*>(g_object_ref(node));
-    // Not through the hundreds of list items.
-    return !canvas && atspi_accessible_get_role(node, nullptr) != ATSPI_ROLE_COMBO_BOX;
-  });
+  AtspiAccessible* canvas = find(app_->object, [](AtspiAccessible* node) { return nameOf(node) == canvasName; });
   AtspiAccessible* layout = canvas ? atspi_accessible_get_parent(canvas, nullptr) : nullptr;
   if (canvas) g_object_unref(canvas);
   if (!layout) return false;
@@ -273,7 +319,7 @@ bool Program::findAccessibles() {
   std::vector<std::pair<int, AtspiAccessible*>> controls;
   walk(layout, [&](AtspiAccessible* node) {
     const AtspiRole role = atspi_accessible_get_role(node, nullptr);
-    const std::string purpose = role == ATSPI_ROLE_TOGGLE_BUTTON ? descriptionOf(node) : nameOf(node);
+    const std::string purpose = role == ATSPI_ROLE_TOGGLE_BUTTON ? nameOf(node, true) : nameOf(node);
     for (const kurvlux::ControlLayout& layout : kurvlux::controlLayouts) {
       if ((role == ATSPI_ROLE_COMBO_BOX || role == ATSPI_ROLE_TOGGLE_BUTTON) &&
           purpose == kurvlux::utf8FromText(layout.tooltip)) {
@@ -286,13 +332,14 @@ bool Program::findAccessibles() {
   });
   g_object_unref(layout);
   const bool complete = labels.size() >= 4 && controls.size() == kurvlux::controlLayouts.size();
-  if (complete) {
-    for (std::size_t i = 0; i < 5 && i < labels.size(); ++i) fields_.push_back(new Accessible{labels[i]});
-    for (std::size_t i = 5; i < labels.size(); ++i) g_object_unref(labels[i]);
-    for (auto& [id, object] : controls) controls_.emplace_back(id, new Accessible{object});
-  } else {
-    for (AtspiAccessible* label : labels) g_object_unref(label);
-    for (auto& [id, object] : controls) g_object_unref(object);
+  // What is kept keeps the walk's reference; the rest is given back.
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (complete && i < 5) fields_.push_back(new Accessible{labels[i]});
+    else g_object_unref(labels[i]);
+  }
+  for (auto& [id, object] : controls) {
+    if (complete) controls_.emplace_back(id, new Accessible{object});
+    else g_object_unref(object);
   }
   return complete;
 }
@@ -307,53 +354,6 @@ Program::Accessible* Program::control(int id) {
 Program::Accessible* Program::field(int index) {
   return index >= 0 && static_cast<std::size_t>(index) < fields_.size() ? fields_[static_cast<std::size_t>(index)] : nullptr;
 }
-
-namespace {
-
-bool hasState(AtspiAccessible* object, AtspiStateType state) {
-  atspi_accessible_clear_cache(object);
-  AtspiStateSet* states = atspi_accessible_get_state_set(object);
-  const bool has = states && atspi_state_set_contains(states, state);
-  if (states) g_object_unref(states);
-  return has;
-}
-
-// An editable box's entry: the combo box's text child; none in a list box.
-AtspiAccessible* entryOf(AtspiAccessible* combo) {
-  AtspiAccessible* entry = nullptr;
-  walk(combo, [&](AtspiAccessible* child) {
-    if (!entry && atspi_accessible_get_role(child, nullptr) == ATSPI_ROLE_TEXT) {
-      entry = static_cast<AtspiAccessible*>(g_object_ref(child));
-    }
-    return false;
-  });
-  return entry;
-}
-
-std::string entryText(AtspiAccessible* combo) {
-  std::string text;
-  if (AtspiAccessible* entry = entryOf(combo)) {
-    if (AtspiText* iface = atspi_accessible_get_text_iface(entry)) {
-      gchar* content = atspi_text_get_text(iface, 0, -1, nullptr);
-      text = content ? content : "";
-      g_free(content);
-      g_object_unref(iface);
-    }
-    g_object_unref(entry);
-    return text;
-  }
-  // A list box is named after its purpose; what it shows is its selection.
-  AtspiSelection* selection = atspi_accessible_get_selection_iface(combo);
-  AtspiAccessible* item = selection ? atspi_selection_get_selected_child(selection, 0, nullptr) : nullptr;
-  if (item) {
-    text = nameOf(item);
-    g_object_unref(item);
-  }
-  if (selection) g_object_unref(selection);
-  return text;
-}
-
-}  // namespace
 
 std::string Program::statusText(int index) {
   Accessible* a = field(index);
@@ -376,35 +376,13 @@ bool Program::enabled(int id) {
   return a && hasState(a->object, ATSPI_STATE_SENSITIVE);
 }
 
-namespace {
-
-// Screen point at `fraction` of the control's width, halfway down. GTK
-// counts in the unscaled pixels it lays out in; the screen has `scale` times as many.
-bool pointIn(AtspiAccessible* object, double fraction, int scale, int& x, int& y) {
-  AtspiComponent* component = atspi_accessible_get_component_iface(object);
-  AtspiRect* box = component ? atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr) : nullptr;
-  if (component) g_object_unref(component);
-  if (!box) return false;
-  x = (box->x + static_cast<int>(box->width * fraction)) * scale;
-  y = (box->y + box->height / 2) * scale;
-  g_free(box);
-  return true;
-}
-
-}  // namespace
-
 void Program::click(int id) {
-  int x = 0, y = 0;
-  if (Accessible* a = control(id); a && pointIn(a->object, 0.5, scale(), x, y)) {
-    xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
-  }
+  if (Accessible* a = control(id)) clickIn(a->object, 0.5, scale());
 }
 
 void Program::typeInto(int id, const std::string& text) {
-  int x = 0, y = 0;
   Accessible* a = control(id);
-  if (!a || !pointIn(a->object, 0.3, scale(), x, y)) return;
-  xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+  if (!a || !clickIn(a->object, 0.3, scale())) return;
   xdotool("key ctrl+a BackSpace");
   if (!text.empty()) xdotool("type --delay 5 -- " + quoted(text));
 }
@@ -457,17 +435,6 @@ Program::Box Program::clientArea() {
   return Box{attributes.x, attributes.y, attributes.width / scale(), attributes.height / scale()};
 }
 
-namespace {
-
-bool doAction(AtspiAccessible* object) {
-  AtspiAction* action = atspi_accessible_get_action_iface(object);
-  const bool done = action && atspi_action_do_action(action, 0, nullptr);
-  if (action) g_object_unref(action);
-  return done;
-}
-
-}  // namespace
-
 void Program::activate(int id) {
   if (Accessible* a = control(id)) doAction(a->object);
 }
@@ -483,31 +450,11 @@ void Program::setText(int id, const std::string& text) {
   g_object_unref(entry);
 }
 
-namespace {
-
-// What GTK last reported as focused, as a screen reader follows it: the
-// entry of an editable box, the button inside a list box.
-AtspiAccessible* reportedFocus = nullptr;
-
-void onFocus(AtspiEvent* event, void*) {
-  if (event->detail1 == 1 && event->source) {
-    if (reportedFocus) g_object_unref(reportedFocus);
-    reportedFocus = static_cast<AtspiAccessible*>(g_object_ref(event->source));
-  }
-  g_boxed_free(ATSPI_TYPE_EVENT, event);
-}
-
-}  // namespace
-
 int Program::focusedControl() {
-  static AtspiEventListener* listener = [] {
-    AtspiEventListener* made = atspi_event_listener_new(onFocus, nullptr, nullptr);
-    atspi_event_listener_register(made, "object:state-changed:focused", nullptr);
-    return made;
-  }();
-  static_cast<void>(listener);
-  while (g_main_context_iteration(nullptr, FALSE)) {
-  }
+  static const bool listening = atspi_event_listener_register(atspi_event_listener_new(onFocus, nullptr, nullptr),
+                                                              "object:state-changed:focused", nullptr);
+  static_cast<void>(listening);
+  while (g_main_context_iteration(nullptr, FALSE)) continue;
   // What a screen reader announces: the name of the control.
   const std::string focus = reportedFocus ? nameOf(reportedFocus) : "";
   for (auto& [id, a] : controls_) {
@@ -518,25 +465,10 @@ int Program::focusedControl() {
 
 void Program::key(const std::string& keys) { xdotool("key " + keys); }
 
-namespace {
-
 // A box is one of the application's windows.
-AtspiAccessible* dialogOf(AtspiAccessible* app) {
-  AtspiAccessible* dialog = nullptr;
-  walk(app, [&](AtspiAccessible* node) {
-    if (!dialog && atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_DIALOG) {
-      dialog = static_cast<AtspiAccessible*>(g_object_ref(node));
-    }
-    return false;
-  });
-  return dialog;
-}
-
-}  // namespace
-
 bool Program::boxShown(int timeoutMs) {
   return waitUntil([&] {
-    AtspiAccessible* dialog = dialogOf(app_->object);
+    AtspiAccessible* dialog = find(app_->object, withRole(ATSPI_ROLE_DIALOG), false);
     if (dialog) g_object_unref(dialog);
     return dialog != nullptr;
   }, timeoutMs);
@@ -546,7 +478,7 @@ std::string Program::answerBox(int timeoutMs) {
   AtspiAccessible* dialog = nullptr;
   AtspiAccessible* ok = nullptr;
   waitUntil([&] {
-    dialog = dialogOf(app_->object);
+    dialog = find(app_->object, withRole(ATSPI_ROLE_DIALOG), false);
     ok = dialog ? find(dialog, [](AtspiAccessible* node) { return nameOf(node) == "OK"; }) : nullptr;
     if (dialog && !ok) g_object_unref(dialog);
     return ok != nullptr;
@@ -554,7 +486,7 @@ std::string Program::answerBox(int timeoutMs) {
   if (!ok) return "";
   // Its text is the label that is not the title GTK draws on Wayland.
   AtspiAccessible* label = find(dialog, [](AtspiAccessible* node) {
-    const std::string name = atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_LABEL ? nameOf(node) : "";
+    const std::string name = withRole(ATSPI_ROLE_LABEL)(node) ? nameOf(node) : "";
     return !name.empty() && name != windowTitle;
   });
   const std::string text = label ? nameOf(label) : "";
@@ -568,9 +500,8 @@ std::string Program::answerBox(int timeoutMs) {
 }
 
 int Program::closeFromTitleBar(int timeoutMs) {
-  AtspiAccessible* button = find(app_->object, [](AtspiAccessible* node) {
-    return atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_PUSH_BUTTON && nameOf(node) == "Close";
-  });
+  AtspiAccessible* button =
+      find(app_->object, [](AtspiAccessible* node) { return withRole(ATSPI_ROLE_PUSH_BUTTON)(node) && nameOf(node) == "Close"; });
   if (button) {
     doAction(button);
     g_object_unref(button);

@@ -47,18 +47,15 @@ class Program {
   // environment, and waits until its window (none with GDK_BACKEND=wayland)
   // and its accessible tree are there; false on failure.
   bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {});
-  // Closes the window as its close button does and waits for the process:
-  // its exit code, or -1 when it did not end in time.
+  // Ends it as the window's close button does, as another X client that
+  // destroys the window, or with the Close of the title bar GTK draws itself
+  // (Wayland); then the exit code, or -1 when it did not end in time.
   int close(int timeoutMs = 15000);
-  // Sends the close request and returns at once.
-  void requestClose();
-  // The exit code once the process has ended, -1 if it did not in time.
-  int exitCode(int timeoutMs = 15000);
-  // Another X client destroys the window; then as close().
   int destroyWindow(int timeoutMs = 15000);
-  // Presses the close button of the title bar GTK draws itself (Wayland)
-  // through the accessible tree; then as close().
   int closeFromTitleBar(int timeoutMs = 15000);
+  // close() in two halves: the request, returning at once, and the wait.
+  void requestClose();
+  int exitCode(int timeoutMs = 15000);
   bool running();
   pid_t pid() const { return pid_; }
   // Everything the program wrote on standard error so far.

@@ -215,13 +215,11 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
   }
 }
 
-void ignoreSignal(int) {}
-
 // A handler without SA_RESTART makes a waiting call of the thread it hits
 // return EINTR; an idle port comes through a storm of them.
 TEST(SerialPortPosix, ASignalIsNotAnUnplug) {
   struct sigaction action {}, previous{};
-  action.sa_handler = ignoreSignal;
+  action.sa_handler = [](int) {};
   ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
   PseudoTerminal device;
   PosixSerialPorts ports;
