@@ -20,13 +20,7 @@ private_display_start() {
   # clients, so two runs at the same time never share a display.
   Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   private_display_pid=$!
-  local _
-  for _ in $(seq 1 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$private_display_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ ! -s "$work/display" ]; then
+  if ! private_wait_for "$private_display_pid" test -s "$work/display"; then
     echo "Xvfb did not start" >&2
     return 1
   fi
@@ -42,17 +36,24 @@ private_wayland_start() {
   XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --socket=kurvlux --idle-time=0 \
     --log="$runtime/weston.log" >/dev/null 2>&1 &
   private_wayland_pid=$!
-  local _
-  for _ in $(seq 1 200); do
-    [ -S "$private_wayland_socket" ] && break
-    kill -0 "$private_wayland_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ ! -S "$private_wayland_socket" ]; then
+  if ! private_wait_for "$private_wayland_pid" test -S "$private_wayland_socket"; then
     echo "weston did not start:" >&2
     cat "$runtime/weston.log" >&2
     return 1
   fi
+}
+
+# Waits up to ten seconds for a server (pid) to be ready, as the command
+# tells; gives up early when the server has ended.
+private_wait_for() {
+  local pid=$1 _
+  shift
+  for _ in $(seq 1 200); do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  "$@"
 }
 
 private_display_stop() {
