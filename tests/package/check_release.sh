@@ -44,7 +44,7 @@ wine_env_display private
 wine_env_server
 # Wine draws the window's frame and title itself: the screenshot shows them.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-listing() { (cd "$WINEPREFIX/drive_c" && find . | sort) && wine reg query 'HKLM\Software' /s | grep '^HKEY' | sort; }
+listing() { (cd "$WINEPREFIX/drive_c" && find . | sort) && wine reg query 'HKLM\Software' /s | tr -d '\r' | grep '^HKEY' | sort; }
 listing >"$work/before.txt"
 wine msiexec /i "$msi" /qn
 installed="$WINEPREFIX/drive_c/Program Files/Kurvlux"
@@ -59,6 +59,12 @@ wine reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r' | grep
 wine "C:\\Program Files\\Kurvlux\\Kurvlux.exe" &
 program=$!
 timeout 120 xdotool search --sync --name '^Kurvlux v1\.0 \[Vevi Version\]$'
+# Then the canvas's whole grid: 20 columns of 256 and 8 rows of 1000 pixels
+# (the frame Wine draws has a few of that grey too).
+grid_pixels() { import -window root png:- | convert - -format %c histogram:info:- | awk '/#BBBBBB/ {n = $1} END {print n + 0}'; }
+export -f grid_pixels
+timeout 120 bash -c 'until [ "$(grid_pixels)" -ge 12960 ]; do sleep 0.1; done'
+grid_pixels
 import -window root "$work/installed.png" && mogrify -trim +repage "$work/installed.png"
 wine taskkill /im Kurvlux.exe
 wait "$program"
