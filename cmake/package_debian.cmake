@@ -1,7 +1,8 @@
 # Installing the Linux program: under the prefix with `cmake --install`, or as
 # a Debian package that `cpack -G DEB` in the build directory makes
 # (kurvlux_<version>_<arch>.deb, files under /usr, its dependencies read off
-# the binary by dpkg-shlibdeps).
+# the binary by dpkg-shlibdeps). scripts/package builds it for release, with
+# Debian's build flags.
 include(GNUInstallDirs)
 
 # Debian keeps manual pages gzip-compressed; -n leaves out the name and time,
@@ -18,11 +19,25 @@ install(TARGETS kurvlux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/kurvlux.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/kurvlux.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 install(FILES resources/kurvlux.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES resources/invalid.kurvlux.kurvlux.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+set(metainfo ${CMAKE_BINARY_DIR}/generated/invalid.kurvlux.kurvlux.metainfo.xml)
+configure_file(resources/invalid.kurvlux.kurvlux.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-if(EXISTS ${CMAKE_SOURCE_DIR}/LICENSE)
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kurvlux RENAME copyright)
-endif()
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kurvlux RENAME copyright)
+
+# A package without a Debian revision is a native one, whose changelog is
+# doc/kurvlux/changelog.gz, compressed like the manual page.
+set(CPACK_PACKAGE_CONTACT "${KURVLUX_VENDOR} <dev@kurvlux.invalid>")
+execute_process(COMMAND date -u -R -d ${KURVLUX_RELEASE_DATE}
+  OUTPUT_VARIABLE release_date_rfc2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(changelog ${CMAKE_BINARY_DIR}/generated/changelog)
+configure_file(resources/changelog.in ${changelog} @ONLY)
+add_custom_command(OUTPUT ${changelog}.gz
+  COMMAND gzip -9nkf ${changelog}
+  DEPENDS ${changelog} VERBATIM)
+add_custom_target(kurvlux_changelog DEPENDS ${changelog}.gz)
+add_dependencies(kurvlux kurvlux_changelog)
+install(FILES ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kurvlux)
 
 # The package holds the program alone: packing builds that one target instead
 # of everything (the tests and benchmarks would take minutes).
@@ -32,8 +47,7 @@ set(CPACK_INSTALL_COMMANDS "\"${CMAKE_COMMAND}\" --build \"${CMAKE_BINARY_DIR}\"
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kurvlux)
-set(CPACK_PACKAGE_VENDOR "the Kurvlux developers")
-set(CPACK_PACKAGE_CONTACT "the Kurvlux developers <dev@kurvlux.invalid>")
+set(CPACK_PACKAGE_VENDOR ${KURVLUX_VENDOR})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "oscilloscope and chart recorder for a board on a serial port")
 # Lines of at most 80 characters, as dpkg shows them.
 set(CPACK_PACKAGE_DESCRIPTION [[Kurvlux reads a microcontroller board that sends one byte per sample over a
@@ -45,5 +59,6 @@ The user interface is German.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/cpack_checks.cmake)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

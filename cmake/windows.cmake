@@ -16,6 +16,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_executable(Kurvlux WIN32 src/app/main_win32.cpp resources/kurvlux.rc)
 target_link_libraries(Kurvlux PRIVATE kurvlux_win32)
 target_link_options(Kurvlux PRIVATE -municode -mwindows)
+include(cmake/package_windows.cmake)
 
 # GoogleTest from the sources the distribution ships, built with this
 # toolchain. Where they are missing (a plain Windows build) only the program

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Maps COM ports of the current Wine prefix to Unix devices (a pseudo-terminal
-# or a link to one), then restarts the wineserver so Wine lists and opens them.
+# or a link to one), then ends the prefix's wineserver, so that the next Wine
+# program starts a fresh one that lists and opens them.
 #
 #   WINEPREFIX=... tools/wine_com_port.sh COM7=/dev/pts/3 [COM8=/tmp/board-link ...]
 #   WINEPREFIX=... tools/wine_com_port.sh --no-restart COM7=/dev/pts/3
 #
 # An empty device (COM7=) removes the mapping. Only the wineserver of this
-# prefix is restarted; it is left running persistently (wineserver -p).
+# prefix is ended; none is left running. The program selects the first port
+# it lists, so a board mapped to COM1 is the one selected at start.
 set -euo pipefail
 
 if [ -z "${WINEPREFIX:-}" ]; then
@@ -47,5 +49,4 @@ if [ "$restart" -eq 1 ]; then
   # a fresh wineserver.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  wineserver -p >/dev/null 2>&1
 fi

@@ -21,8 +21,9 @@ wine_env_init() {
   export WINEPREFIX="$kurvlux_root/build/wine/$1"
   export WINEDEBUG=-all
   export WINEARCH=win32
-  # No Mono or Gecko prompts: the program needs neither.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts: the program needs neither. No menu entries or
+  # icons on the host for the shortcuts an installer makes in the prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   mkdir -p "$kurvlux_root/build"
   trap wine_env_cleanup EXIT
   trap 'exit 130' INT TERM
