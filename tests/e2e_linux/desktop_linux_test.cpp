@@ -3,7 +3,11 @@
 // Wayland (a headless weston that the test runner starts).
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <random>
 #include <sstream>
 
@@ -29,45 +33,101 @@ TEST_F(NativeProgram, TabAndShiftTabWalkTheControlsWithRealKeys) {
   EXPECT_EQ(program.close(), 0);
 }
 
-// One close request at a random moment, streaming in every mode, with the
-// info box open and right after it closed, at both screen scales; and the
-// window destroyed by another client, idle and streaming. Each run ends at
-// once with exit code 0 and nothing on standard error.
-TEST_F(NativeProgram, EveryCloseEndsTheProgram) {
-  // Cases 0 to 7 stream in modes 0 to 7; the later ones in mode 0.
-  enum Moment { streaming = 7, infoOpen, infoClosed, destroyedIdle, destroyedStreaming };
-  const char* said[] = {"streaming", "info box open", "info box just closed", "destroyed idle", "destroyed streaming"};
+// Every way the program ends, each at a random moment of its kind: the close
+// button while streaming in every mode, with the info box open and right
+// after it closed; the window destroyed by another client, idle and
+// streaming; SIGTERM, SIGINT and SIGHUP, once with the box open; both boxes
+// destroyed by another client; and SIGHUP inherited as ignored (nohup). Each
+// ends with the status or signal expected and nothing on standard error, and
+// leaves the device set as it was found (stty -a before and after) and free.
+// Odd modes run at GDK_SCALE=2.
+enum Ending { closed, closedBoxOpen, closedAfterBoxes, destroyedIdle, destroyed, sigterm, sigint, sighup, sigtermBoxOpen, boxesDestroyed, nohup };
+struct EndingCase {
+  Ending ending;
+  int mode = 0;
+};
+class EveryEnding : public NativeProgram, public testing::WithParamInterface<EndingCase> {};
+
+// What stty reads of the device, or why it could not open it.
+std::string sttyOf(const std::string& device, const std::string& settings = "-a") {
+  std::string out;
+  if (FILE* stty = popen(("stty -F " + device + " " + settings + " 2>&1").c_str(), "r")) {
+    for (int c; (c = std::fgetc(stty)) != EOF;) out += static_cast<char>(c);
+    pclose(stty);
+  }
+  return out;
+}
+
+std::string endingName(const EndingCase& c) {
+  const char* names[] = {"closed", "closedBoxOpen", "closedAfterBoxes", "destroyedIdle", "destroyed", "sigterm",
+                         "sigint", "sighup", "sigtermBoxOpen", "boxesDestroyed", "nohup"};
+  return names[c.ending] + (c.ending == closed ? "InMode" + std::to_string(c.mode) : "");
+}
+
+TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
+  const EndingCase c = GetParam();
   const unsigned seed = std::random_device()();
   std::mt19937 random(seed);
+  const int delay = std::uniform_int_distribution<int>(0, 700)(random);
+  std::printf("seed %u: %s after %d ms\n", seed, endingName(c).c_str(), delay);
   ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
-  for (int i = 0; i <= destroyedStreaming; ++i) {
-    const int moment = std::max<int>(i, streaming), delay = std::uniform_int_distribution<int>(0, 700)(random);
-    std::printf("seed %u, case %d (%s, mode %d, %s): close sent after %d ms\n", seed, i, said[moment - streaming],
-                i <= streaming ? i : 0, i % 2 ? "GDK_SCALE=2" : "scale 1", delay);
-    probe::Program run;
-    ASSERT_TRUE(run.start({board.link()}, {i % 2 ? "GDK_SCALE=2" : ""}));
-    if (moment != destroyedIdle) {
-      run.activate(connectToggleId);
-      ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(run.statusText(1)) > 0; }));
-      run.chooseMode(i <= streaming ? i : 0);
-    }
-    if (moment == infoOpen || moment == infoClosed) {
-      run.activate(infoToggleId);
-      ASSERT_TRUE(run.boxShown());
-    }
-    for (int box = 0; box < 2 && moment == infoClosed; ++box) EXPECT_NE(run.answerBox(), "");
-    probe::sleepMs(delay);
-    if (moment >= destroyedIdle) {
-      EXPECT_EQ(run.destroyWindow(), 0);
-    } else {
-      run.requestClose();
-      // With the box open, the close waits until both boxes are closed.
-      for (int box = 0; box < 2 && moment == infoOpen; ++box) EXPECT_NE(run.answerBox(), "");
-      EXPECT_EQ(run.exitCode(), 0);
-    }
-    EXPECT_EQ(run.standardError(), "");
+  const std::string device = board.device();
+  ASSERT_EQ(sttyOf(device, "9600 crtscts ixon icanon echo"), "");
+  const std::string before = sttyOf(device);
+  struct sigaction inherited {}, ignored {};
+  ignored.sa_handler = c.ending == nohup ? SIG_IGN : SIG_DFL;
+  sigaction(SIGHUP, &ignored, &inherited);
+  const bool started = program.start({board.link()}, {c.mode % 2 ? "GDK_SCALE=2" : ""});
+  sigaction(SIGHUP, &inherited, nullptr);
+  ASSERT_TRUE(started);
+  if (c.ending != destroyedIdle) {
+    program.activate(connectToggleId);
+    ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }));
+    program.chooseMode(c.mode);
   }
+  if (c.ending == closedBoxOpen || c.ending == closedAfterBoxes || c.ending == sigtermBoxOpen || c.ending == boxesDestroyed) {
+    program.activate(infoToggleId);
+    ASSERT_TRUE(program.boxShown());
+  }
+  for (int box = 0; box < 2 && c.ending == closedAfterBoxes; ++box) EXPECT_NE(program.answerBox(), "");
+  // A destroyed box counts as closed: the second one still follows.
+  for (int box = 0; box < 2 && c.ending == boxesDestroyed; ++box) EXPECT_TRUE(program.destroyBox());
+  probe::sleepMs(delay);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGTERM};
+  int expected = 0;
+  if (c.ending == destroyedIdle || c.ending == destroyed) {
+    program.destroyWindow();
+  } else if (c.ending >= sigterm && c.ending <= sigtermBoxOpen) {
+    const int sent = signals[c.ending - sigterm];
+    kill(program.pid(), sent);
+    expected = 128 + sent;
+  } else {
+    if (c.ending == nohup) {
+      kill(program.pid(), SIGHUP);
+      expectResponsive();
+    }
+    program.requestClose();
+    // With the box open, the close waits until both boxes are closed.
+    for (int box = 0; box < 2 && c.ending == closedBoxOpen; ++box) EXPECT_NE(program.answerBox(), "");
+  }
+  EXPECT_EQ(program.exitCode(), expected);
+  EXPECT_EQ(sttyOf(device), before);
+  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  int exclusive = -1;
+  EXPECT_EQ(fd >= 0 ? ioctl(fd, TIOCGEXCL, &exclusive) : -1, 0) << "no second open of " << device;
+  EXPECT_EQ(exclusive, 0);
+  if (fd >= 0) close(fd);
+  EXPECT_EQ(program.standardError(), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, EveryEnding,
+    testing::Values(EndingCase{closed, 0}, EndingCase{closed, 1}, EndingCase{closed, 2}, EndingCase{closed, 3},
+                    EndingCase{closed, 4}, EndingCase{closed, 5}, EndingCase{closed, 6}, EndingCase{closed, 7},
+                    EndingCase{closedBoxOpen}, EndingCase{closedAfterBoxes, 1}, EndingCase{destroyedIdle},
+                    EndingCase{destroyed, 1}, EndingCase{sigterm}, EndingCase{sigint, 1}, EndingCase{sighup},
+                    EndingCase{sigtermBoxOpen, 1}, EndingCase{boxesDestroyed}, EndingCase{nohup}),
+    [](const testing::TestParamInfo<EndingCase>& info) { return endingName(info.param); });
 
 TEST_F(NativeProgram, OnWaylandItStreamsShowsBothInfoBoxesAndEnds) {
   const char* wayland = std::getenv("KURVLUX_WAYLAND_DISPLAY");

@@ -256,6 +256,8 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   // On Wayland there is no window to find: the accessible tree is all there is.
   const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
   if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
+  // A box may go while its title is read: no error of that may end the test.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   return (!onX11 || waitUntil([&] { return findWindow(); }, 15000)) &&
          waitUntil([&] { return findAccessibles(); }, 15000);
 }
@@ -273,12 +275,20 @@ bool Program::running() {
 }
 
 bool Program::findWindow() {
+  const std::vector<unsigned long> windows = titledWindows();
+  window_ = windows.empty() ? 0 : windows.front();
+  return window_ != 0;
+}
+
+// The program's windows with its title: the main window and the info boxes.
+std::vector<unsigned long> Program::titledWindows() {
+  std::vector<unsigned long> windows;
   auto* display = static_cast<Display*>(display_);
   const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return false;
-  for (unsigned i = 0; i < count && window_ == 0; ++i) {
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return windows;
+  for (unsigned i = 0; i < count; ++i) {
     char* name = nullptr;
     const bool titled = XFetchName(display, children[i], &name) && name && std::string(name) == windowTitle;
     if (name) XFree(name);
@@ -288,12 +298,12 @@ bool Program::findWindow() {
     unsigned char* data = nullptr;
     if (titled && XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
                                      &items, &after, &data) == Success && data) {
-      if (items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_) window_ = children[i];
+      if (items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_) windows.push_back(children[i]);
       XFree(data);
     }
   }
   if (children) XFree(children);
-  return window_ != 0;
+  return windows;
 }
 
 bool Program::findAccessibles() {
@@ -509,9 +519,18 @@ int Program::closeFromTitleBar(int timeoutMs) {
   return exitCode(timeoutMs);
 }
 
-int Program::destroyWindow(int timeoutMs) {
-  xdotool("windowclose " + std::to_string(window_));
-  return exitCode(timeoutMs);
+void Program::destroyWindow() { xdotool("windowclose " + std::to_string(window_)); }
+
+bool Program::destroyBox(int timeoutMs) {
+  unsigned long box = 0;
+  waitUntil([&] {
+    for (unsigned long window : titledWindows()) {
+      if (window != window_) box = window;
+    }
+    return box != 0;
+  }, timeoutMs);
+  if (box != 0) xdotool("windowclose " + std::to_string(box));
+  return box != 0;
 }
 
 int Program::exitCode(int timeoutMs) {
@@ -519,7 +538,7 @@ int Program::exitCode(int timeoutMs) {
   const bool ended = waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
   if (!ended) return -1;
   pid_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
 int Program::close(int timeoutMs) {
