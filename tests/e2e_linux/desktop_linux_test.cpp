@@ -110,8 +110,11 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
     // With the box open, the close waits until both boxes are closed.
     for (int box = 0; box < 2 && c.ending == closedBoxOpen; ++box) EXPECT_NE(program.answerBox(), "");
   }
-  EXPECT_EQ(program.exitCode(), expected);
-  EXPECT_EQ(sttyOf(device), before);
+  const int ended = program.exitCode();
+  const std::string after = sttyOf(device);
+  std::printf("exit %d; stty -a before and after: %s", ended, after == before ? after.substr(0, after.find('\n') + 1).c_str() : "differ\n");
+  EXPECT_EQ(ended, expected);
+  EXPECT_EQ(after, before);
   const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   int exclusive = -1;
   EXPECT_EQ(fd >= 0 ? ioctl(fd, TIOCGEXCL, &exclusive) : -1, 0) << "no second open of " << device;
