@@ -258,7 +258,7 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
   // A box may go while its title is read: no error of that may end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  return (!onX11 || waitUntil([&] { return findWindow(); }, 15000)) &&
+  return (!onX11 || waitUntil([&] { return (window_ = findWindow()) != 0; }, 15000)) &&
          waitUntil([&] { return findAccessibles(); }, 15000);
 }
 
@@ -274,21 +274,14 @@ bool Program::running() {
   return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
-bool Program::findWindow() {
-  const std::vector<unsigned long> windows = titledWindows();
-  window_ = windows.empty() ? 0 : windows.front();
-  return window_ != 0;
-}
-
-// The program's windows with its title: the main window and the info boxes.
-std::vector<unsigned long> Program::titledWindows() {
-  std::vector<unsigned long> windows;
+// The first window with the program's title and process but `except`.
+unsigned long Program::findWindow(unsigned long except) {
   auto* display = static_cast<Display*>(display_);
   const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-  Window root = 0, parent = 0, *children = nullptr;
+  Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return windows;
-  for (unsigned i = 0; i < count; ++i) {
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) {
     char* name = nullptr;
     const bool titled = XFetchName(display, children[i], &name) && name && std::string(name) == windowTitle;
     if (name) XFree(name);
@@ -298,12 +291,13 @@ std::vector<unsigned long> Program::titledWindows() {
     unsigned char* data = nullptr;
     if (titled && XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
                                      &items, &after, &data) == Success && data) {
-      if (items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_) windows.push_back(children[i]);
+      const bool ours = items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_;
+      if (ours && children[i] != except) found = children[i];
       XFree(data);
     }
   }
   if (children) XFree(children);
-  return windows;
+  return found;
 }
 
 bool Program::findAccessibles() {
@@ -519,16 +513,14 @@ int Program::closeFromTitleBar(int timeoutMs) {
   return exitCode(timeoutMs);
 }
 
-void Program::destroyWindow() { xdotool("windowclose " + std::to_string(window_)); }
+int Program::destroyWindow(int timeoutMs) {
+  xdotool("windowclose " + std::to_string(window_));
+  return exitCode(timeoutMs);
+}
 
 bool Program::destroyBox(int timeoutMs) {
   unsigned long box = 0;
-  waitUntil([&] {
-    for (unsigned long window : titledWindows()) {
-      if (window != window_) box = window;
-    }
-    return box != 0;
-  }, timeoutMs);
+  waitUntil([&] { return (box = findWindow(window_)) != 0; }, timeoutMs);
   if (box != 0) xdotool("windowclose " + std::to_string(box));
   return box != 0;
 }

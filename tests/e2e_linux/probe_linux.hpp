@@ -47,17 +47,17 @@ class Program {
   // environment, and waits until its window (none with GDK_BACKEND=wayland)
   // and its accessible tree are there; false on failure.
   bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {});
-  // Ends it as the window's close button does, or with the Close of the
-  // title bar GTK draws itself (Wayland); then the exit code, 128 + the
-  // signal that ended it, or -1 when it did not end in time.
+  // Ends it as the window's close button does, as another X client that
+  // destroys the window, or with the Close of the title bar GTK draws itself
+  // (Wayland); then the exit code, or -1 when it did not end in time. Ended
+  // by a signal, it exits with 128 + the signal's number, as a shell says.
   int close(int timeoutMs = 15000);
+  int destroyWindow(int timeoutMs = 15000);
   int closeFromTitleBar(int timeoutMs = 15000);
   // close() in two halves: the request, returning at once, and the wait.
   void requestClose();
   int exitCode(int timeoutMs = 15000);
-  // Destroys the window, or the info box once one is open, as another X
-  // client does; false when no box came.
-  void destroyWindow();
+  // Destroys the open info box as another X client does; false if none came.
   bool destroyBox(int timeoutMs = 10000);
   bool running();
   pid_t pid() const { return pid_; }
@@ -110,8 +110,7 @@ class Program {
   struct Accessible;
   Accessible* control(int id);
   Accessible* field(int index);
-  bool findWindow();
-  std::vector<unsigned long> titledWindows();
+  unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
 
   pid_t pid_ = -1;

@@ -264,8 +264,8 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   std::ostringstream diagnostics;
   PosixSerialPorts ports(diagnostics);
   ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
-  // The other name is no UTF-8, yet leads to the same device.
-  const std::filesystem::path link = std::filesystem::temp_directory_path() / ("kurvlux-b\xE4rd-" + std::to_string(getpid()));
+  // The other name is no UTF-8 and holds a backslash, yet leads to the same device.
+  const std::filesystem::path link = std::filesystem::temp_directory_path() / ("kurvlux-b\xE4r\\d-" + std::to_string(getpid()));
   std::filesystem::remove(link);
   std::filesystem::create_symlink(board.path(), link);
   EXPECT_EQ(deviceIdentity(textFromFileName(link.string())), deviceIdentity(board.port()));

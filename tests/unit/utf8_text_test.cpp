@@ -1,7 +1,6 @@
 // UTF-8 round trips of the program's texts, and what malformed input becomes.
 #include <gtest/gtest.h>
 
-#include "text/file_name_text.hpp"
 #include "text/utf8_text.hpp"
 
 namespace kurvlux {
@@ -34,16 +33,6 @@ TEST(Utf8Text, ConvertsBothWaysAndReplacesWhatIsMalformed) {
   }
   EXPECT_EQ(utf8FromText(Text(u"ab\0cd", 5)), "ab");
   EXPECT_EQ(utf8FromText(Text(1, u'\xD800') + u"x"), "\xEF\xBF\xBDx");
-}
-
-// A file name's bytes come back exactly from the text the port box shows,
-// whatever they are; a typed backslash that escapes nothing stays.
-TEST(FileNameText, ShowsTheBytesThatAreNoTextEscapedAndGivesThemBack) {
-  for (const std::string name : {"/dev/ttyACM0", "b\xE4rd", "a\\xE4\\\\b\n\x7F", "tty\xC3\x9C\xE2\x82\xAC", "\xC3(\xED\xA0\x80"}) {
-    EXPECT_EQ(fileNameFromText(textFromFileName(name)), name) << printableFileName(name);
-  }
-  EXPECT_EQ(textFromFileName("b\xE4rd"), u"b\\xE4rd");
-  EXPECT_EQ(fileNameFromText(u"C:\\x\\xe4\\"), "C:\\x\xE4\\");
 }
 
 }  // namespace
