@@ -45,7 +45,7 @@ void endBySignal(int signal) {
   sigaddset(&only, signal);
   sigprocmask(SIG_UNBLOCK, &only, nullptr);
   raise(signal);
-  // Not reached: the default action of all three ends the process.
+  // The default action of all three ends the process here.
 }
 
 }  // namespace kurvlux

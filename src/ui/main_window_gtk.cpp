@@ -46,11 +46,11 @@ bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeig
   gtk_container_add(GTK_CONTAINER(window), layout);
   layout_ = GTK_FIXED(layout);
 #ifdef GDK_WINDOWING_X11
-  // Another client may destroy the window at any moment, and until GDK has
-  // read the news each request that paints the window fails. GDK's own
-  // handler ends the program at the first such error, before the loop can
-  // put the ports back: so the window lives inside one error trap, and X
-  // errors, which nothing here causes otherwise, are dropped.
+  // Another client may destroy the window, or an info box, at any moment,
+  // and until GDK has read the news each request that paints it fails. GDK's
+  // own handler ends the program at the first such error, before the loop
+  // can put the ports back; so the window lives inside one error trap, where
+  // X errors are dropped instead.
   GdkDisplay* display = gtk_widget_get_display(window);
   if (GDK_IS_X11_DISPLAY(display)) {
     gdk_x11_display_error_trap_push(display);
