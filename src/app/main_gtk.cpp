@@ -15,8 +15,9 @@
 #include "serial/port_list.hpp"
 #include "serial/port_names.hpp"
 #include "serial/serial_port_posix.hpp"
-#include "text/utf8_text.hpp"
+#include "text/file_name_text.hpp"
 #include "ui/command_line.hpp"
+#include "ui/ending_signals_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {
@@ -33,19 +34,27 @@ int main(int argc, char** argv) {
     g_printerr("kurvlux: cannot open the display\n");
     return 1;
   }
-  // The port table exists before the window, as on Windows; it closes a port
-  // left open when it goes.
-  PosixSerialPorts ports;
-  UserInterfaceGtk ui(plotModeNames);
-  std::vector<Text> namedDevices;
-  for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromUtf8(device));
-  fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices(), deviceIdentity));
+  int endingSignal = 0;
+  {
+    // The port table exists before the window, as on Windows; it closes a
+    // port left open when it goes.
+    PosixSerialPorts ports;
+    UserInterfaceGtk ui(plotModeNames);
+    std::vector<Text> namedDevices;
+    for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromFileName(device));
+    fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices(), deviceIdentity));
 
-  ImageStoreGtk images(ui.controls());
-  Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());
-  plotter.buildCanvas();
+    ImageStoreGtk images(ui.controls());
+    Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());
+    plotter.buildCanvas();
 
-  MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
-  loop.run();
+    MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
+    // A kill, Ctrl+C or the closed terminal ends the loop as the close
+    // button does; the program ends by that signal once all is put back.
+    EndingSignals signals([&ui] { ui.eventPump().endProgram(); });
+    loop.run();
+    endingSignal = signals.received();
+  }
+  endBySignal(endingSignal);
   return 0;
 }

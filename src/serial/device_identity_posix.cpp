@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "serial/port_names.hpp"
-#include "text/utf8_text.hpp"
+#include "text/file_name_text.hpp"
 
 namespace kurvlux {
 
@@ -60,7 +60,7 @@ std::string portRefusal(const struct stat& status) {
 
 Text deviceIdentity(const Text& path) {
   struct stat status {};
-  if (stat(utf8FromText(path).c_str(), &status) == 0 && S_ISCHR(status.st_mode)) {
+  if (stat(fileNameFromText(path).c_str(), &status) == 0 && S_ISCHR(status.st_mode)) {
     return u"device " + textFromLatin1(std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev)));
   }
   return normalisedPath(path);

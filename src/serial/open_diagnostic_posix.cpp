@@ -12,43 +12,11 @@
 #include <cstring>
 #include <vector>
 
-#include "text/utf8_text.hpp"
+#include "text/file_name_text.hpp"
 
 namespace kurvlux {
 
 namespace {
-
-// The length of the UTF-8 sequence that a lead byte starts, 1 for anything
-// else; whether the sequence really is one is up to the caller.
-std::size_t sequenceLength(unsigned char lead) {
-  return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-}
-
-// Printable text passes; a control character (C0, DEL, C1), a byte of no
-// valid UTF-8 sequence and the backslash itself become \xNN or \\, so a
-// typed name can neither end the line nor steer the terminal.
-std::string printable(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const std::string_view sequence = text.substr(i, sequenceLength(byte));
-    const Text decoded = textFromUtf8(sequence);
-    const bool valid = utf8FromText(decoded) == sequence;
-    const bool control = byte < 0x20 || byte == 0x7F || (decoded[0] >= 0x80 && decoded[0] < 0xA0);
-    if (byte == '\\') {
-      out += "\\\\";
-      ++i;
-    } else if (!valid || control) {
-      static constexpr char digits[] = "0123456789ABCDEF";
-      out += {'\\', 'x', digits[byte >> 4], digits[byte & 0xF]};
-      ++i;
-    } else {
-      out += sequence;
-      i += sequence.size();
-    }
-  }
-  return out;
-}
 
 bool processHasGroup(gid_t group) {
   if (getegid() == group) return true;
@@ -116,7 +84,7 @@ std::string openErrorReason(int error, const std::optional<DeviceGroup>& group) 
 
 std::string deviceFailureLine(std::string_view device, std::string_view reason) {
   std::string line = "kurvlux: ";
-  line += printable(device);
+  line += printableFileName(device);
   line += ": ";
   line += reason;
   return line;

@@ -3,7 +3,7 @@
 
 #include <libserialport.h>
 
-#include "text/utf8_text.hpp"
+#include "text/file_name_text.hpp"
 
 namespace kurvlux {
 
@@ -13,7 +13,7 @@ std::vector<Text> discoverSerialDevices() {
   if (sp_list_ports(&list) != SP_OK) return devices;
   for (sp_port** port = list; *port != nullptr; ++port) {
     const char* name = sp_get_port_name(*port);
-    if (name != nullptr && *name != '\0') devices.push_back(textFromUtf8(name));
+    if (name != nullptr && *name != '\0') devices.push_back(textFromFileName(name));
   }
   sp_free_port_list(list);
   return devices;

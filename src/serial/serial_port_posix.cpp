@@ -21,7 +21,7 @@
 #include "serial/port_names.hpp"
 #include "serial/retry_posix.hpp"
 #include "serial/termios_settings_posix.hpp"
-#include "text/utf8_text.hpp"
+#include "text/file_name_text.hpp"
 
 namespace kurvlux {
 
@@ -179,7 +179,7 @@ std::string PosixSerialPorts::take(const std::string& path, const PortSettings& 
 std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortSettings& settings) {
   // -1 means "every port" to closePort and could never be closed on its own.
   if (!validId(id)) return 0;
-  const std::string path = utf8FromText(devicePathOfPortName(portName));
+  const std::string path = fileNameFromText(devicePathOfPortName(portName));
   if (path.empty()) return 0;
   PortHold hold;
   dev_t device = 0;

@@ -28,7 +28,14 @@ std::string withoutCarriageReturns(TextView text) {
 
 }  // namespace
 
+void EventPumpGtk::endProgram() {
+  ending_ = true;
+  window_.recordClose();
+  if (GtkDialog* box = window_.openBox()) gtk_dialog_response(box, GTK_RESPONSE_NONE);
+}
+
 void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) {
+  if (ending_) return;
   GtkWidget* dialog = gtk_dialog_new_with_buttons(utf8FromText(title).c_str(), window_.window(),
                                                   static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                                   "OK", GTK_RESPONSE_OK, nullptr);
@@ -56,8 +63,15 @@ void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) 
   gtk_container_set_border_width(GTK_CONTAINER(content), 12);
   gtk_box_pack_start(GTK_BOX(content), label, TRUE, TRUE, 0);
   gtk_widget_show_all(dialog);
+  // Should GTK destroy the dialog while it runs (a box destroyed from
+  // outside, wherever the window's filter does not see it), this reference
+  // keeps the pointer valid for the destroy below.
+  g_object_ref(dialog);
+  window_.setOpenBox(GTK_DIALOG(dialog));
   gtk_dialog_run(GTK_DIALOG(dialog));
+  window_.setOpenBox(nullptr);
   gtk_widget_destroy(dialog);
+  g_object_unref(dialog);
 }
 
 }  // namespace kurvlux

@@ -15,11 +15,17 @@ class EventPumpGtk final : public EventPump {
   // context without waiting, then the event it recorded, or 0.
   int fetchEvent() override;
   void pauseMilliseconds(int milliseconds) override;
-  // Modal and blocking: returns when the user has pressed OK or closed it.
+  // Modal and blocking: returns when the user has pressed OK or closed it,
+  // or another client destroyed it.
   void showMessage(TextView title, TextView text, MessageFont font) override;
+
+  // Ends the program as closing the window does, without waiting for the
+  // user: the open box closes and no further box opens.
+  void endProgram();
 
  private:
   MainWindowGtk& window_;
+  bool ending_ = false;
 };
 
 }  // namespace kurvlux

@@ -25,6 +25,9 @@ MainWindowGtk::~MainWindowGtk() {
   gdk_event_handler_set(gtkHandling, nullptr, nullptr);
   gdk_window_remove_filter(nullptr, onNativeEvent, this);
   gtk_widget_destroy(GTK_WIDGET(window_));
+#ifdef GDK_WINDOWING_X11
+  if (trapped_) gdk_x11_display_error_trap_pop_ignored(trapped_);
+#endif
 }
 
 bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeight) {
@@ -42,6 +45,18 @@ bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeig
   gtk_widget_set_size_request(layout, clientWidth, clientHeight);
   gtk_container_add(GTK_CONTAINER(window), layout);
   layout_ = GTK_FIXED(layout);
+#ifdef GDK_WINDOWING_X11
+  // Another client may destroy the window, or an info box, at any moment,
+  // and until GDK has read the news each request that paints it fails. GDK's
+  // own handler ends the program at the first such error, before the loop
+  // can put the ports back; so the window lives inside one error trap, where
+  // X errors are dropped instead.
+  GdkDisplay* display = gtk_widget_get_display(window);
+  if (GDK_IS_X11_DISPLAY(display)) {
+    gdk_x11_display_error_trap_push(display);
+    trapped_ = display;
+  }
+#endif
   // A close request the window system sends is taken before GTK sees it;
   // one that GTK makes itself (a title bar it draws) arrives as delete-event.
   gdk_event_handler_set(onEvent, this, nullptr);
@@ -76,29 +91,32 @@ void MainWindowGtk::onEvent(GdkEvent* event, gpointer self) {
   gtk_main_do_event(event);
 }
 
-// Another X client destroyed the window (xdotool windowclose). GDK would warn
-// and GTK would tear the widgets down while the loop still uses them; instead
-// the widgets let go of the window now, ignoring the errors of touching a
-// window that is gone, and the loop ends at its next fetch as after a close.
+// Another X client destroyed the window or the open box (xdotool
+// windowclose). GDK would warn and GTK would tear the widgets down while the
+// program still uses them; instead the widgets let go of the window now,
+// inside the window's error trap. The loop ends at its next fetch as after a
+// close; the box closes as if OK had been pressed.
 GdkFilterReturn MainWindowGtk::onNativeEvent([[maybe_unused]] GdkXEvent* native, GdkEvent*,
                                              [[maybe_unused]] gpointer self) {
 #ifdef GDK_WINDOWING_X11
   auto* window = static_cast<MainWindowGtk*>(self);
   const auto* event = static_cast<const XEvent*>(native);
-  GdkWindow* own = gtk_widget_get_window(GTK_WIDGET(window->window_));
-  if (event->type != DestroyNotify || !GDK_IS_X11_WINDOW(own) ||
-      event->xdestroywindow.window != GDK_WINDOW_XID(own)) {
-    return GDK_FILTER_CONTINUE;
+  const auto isGone = [event](gpointer widget) {
+    GdkWindow* own = widget ? gtk_widget_get_window(GTK_WIDGET(widget)) : nullptr;
+    return event->type == DestroyNotify && GDK_IS_X11_WINDOW(own) && event->xdestroywindow.window == GDK_WINDOW_XID(own);
+  };
+  if (isGone(window->window_)) {
+    gtk_widget_unrealize(GTK_WIDGET(window->window_));
+    window->recordClose();
+    return GDK_FILTER_REMOVE;
   }
-  GdkDisplay* display = gdk_window_get_display(own);
-  gdk_x11_display_error_trap_push(display);
-  gtk_widget_unrealize(GTK_WIDGET(window->window_));
-  gdk_x11_display_error_trap_pop_ignored(display);
-  window->recordClose();
-  return GDK_FILTER_REMOVE;
-#else
-  return GDK_FILTER_CONTINUE;
+  if (isGone(window->openBox_)) {
+    gtk_widget_unrealize(GTK_WIDGET(window->openBox_));
+    gtk_dialog_response(window->openBox_, GTK_RESPONSE_NONE);
+    return GDK_FILTER_REMOVE;
+  }
 #endif
+  return GDK_FILTER_CONTINUE;
 }
 
 gboolean MainWindowGtk::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {

@@ -34,9 +34,14 @@ class MainWindowGtk {
   // Close requests, and the window's destruction by another client, recorded
   // while GTK dispatched; the event pump takes them.
   EventQueue& events() { return events_; }
+  // Records the close event, as the window's close button does.
+  void recordClose();
+  // The info box while one is open: destroyed by another client, it closes
+  // as if OK had been pressed.
+  void setOpenBox(GtkDialog* box) { openBox_ = box; }
+  GtkDialog* openBox() const { return openBox_; }
 
  private:
-  void recordClose();
   static gboolean onDelete(GtkWidget* window, GdkEvent* event, gpointer self);
   static void onEvent(GdkEvent* event, gpointer self);
   static GdkFilterReturn onNativeEvent(GdkXEvent* native, GdkEvent* event, gpointer self);
@@ -45,8 +50,10 @@ class MainWindowGtk {
   int id_ = -1;
   GtkWindow* window_ = nullptr;
   GtkFixed* layout_ = nullptr;
+  GtkDialog* openBox_ = nullptr;
   std::vector<GtkWidget*> focusOrder_;
   EventQueue events_;
+  GdkDisplay* trapped_ = nullptr;  // the display whose X errors the window's life ignores
 };
 
 }  // namespace kurvlux

@@ -106,6 +106,15 @@ void StatusBarGtk::setStatusProgress(int bar, int index, int value, int appearan
     field.progressBar = gtk_progress_bar_new();
     gtk_widget_set_name(field.progressBar, "lineload");
     gtk_box_pack_start(GTK_BOX(gtk_widget_get_parent(field.label)), field.progressBar, TRUE, TRUE, 0);
+    // A screen reader names the bar after the label beside it, without the
+    // colon that sets it off on the screen.
+    if (index > 0) {
+      GtkWidget* beside = found->fields[static_cast<std::size_t>(index) - 1].label;
+      gtk_label_set_mnemonic_widget(GTK_LABEL(beside), field.progressBar);
+      std::string name = gtk_label_get_text(GTK_LABEL(beside));
+      name.erase(name.find_last_not_of(": ") + 1);
+      atk_object_set_name(gtk_widget_get_accessible(field.progressBar), name.c_str());
+    }
   }
   if (minimum != keepProgressBound) field.minimum = minimum;
   if (maximum != keepProgressBound) field.maximum = maximum;

@@ -3,7 +3,8 @@
 // Wayland (a headless weston that the test runner starts).
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <signal.h>
+
 #include <random>
 #include <sstream>
 
@@ -29,45 +30,74 @@ TEST_F(NativeProgram, TabAndShiftTabWalkTheControlsWithRealKeys) {
   EXPECT_EQ(program.close(), 0);
 }
 
-// One close request at a random moment, streaming in every mode, with the
-// info box open and right after it closed, at both screen scales; and the
-// window destroyed by another client, idle and streaming. Each run ends at
-// once with exit code 0 and nothing on standard error.
-TEST_F(NativeProgram, EveryCloseEndsTheProgram) {
-  // Cases 0 to 7 stream in modes 0 to 7; the later ones in mode 0.
-  enum Moment { streaming = 7, infoOpen, infoClosed, destroyedIdle, destroyedStreaming };
-  const char* said[] = {"streaming", "info box open", "info box just closed", "destroyed idle", "destroyed streaming"};
-  const unsigned seed = std::random_device()();
-  std::mt19937 random(seed);
-  ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
-  for (int i = 0; i <= destroyedStreaming; ++i) {
-    const int moment = std::max<int>(i, streaming), delay = std::uniform_int_distribution<int>(0, 700)(random);
-    std::printf("seed %u, case %d (%s, mode %d, %s): close sent after %d ms\n", seed, i, said[moment - streaming],
-                i <= streaming ? i : 0, i % 2 ? "GDK_SCALE=2" : "scale 1", delay);
-    probe::Program run;
-    ASSERT_TRUE(run.start({board.link()}, {i % 2 ? "GDK_SCALE=2" : ""}));
-    if (moment != destroyedIdle) {
-      run.activate(connectToggleId);
-      ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(run.statusText(1)) > 0; }));
-      run.chooseMode(i <= streaming ? i : 0);
-    }
-    if (moment == infoOpen || moment == infoClosed) {
-      run.activate(infoToggleId);
-      ASSERT_TRUE(run.boxShown());
-    }
-    for (int box = 0; box < 2 && moment == infoClosed; ++box) EXPECT_NE(run.answerBox(), "");
-    probe::sleepMs(delay);
-    if (moment >= destroyedIdle) {
-      EXPECT_EQ(run.destroyWindow(), 0);
-    } else {
-      run.requestClose();
-      // With the box open, the close waits until both boxes are closed.
-      for (int box = 0; box < 2 && moment == infoOpen; ++box) EXPECT_NE(run.answerBox(), "");
-      EXPECT_EQ(run.exitCode(), 0);
-    }
-    EXPECT_EQ(run.standardError(), "");
-  }
+// Every way the program ends, at a random moment: closed in every mode, with the info box open, after it
+// closed or was destroyed by another client, or under nohup after SIGHUP; destroyed; SIGTERM, SIGINT, SIGHUP.
+// Each ends as expected, silently, leaving the device as found (stty -a) and free (stty, another program, opens it).
+enum Ending { closed, closedBoxOpen, closedAfterBoxes, boxesDestroyed, nohup, destroyedIdle, destroyed, signalled };
+struct EndingCase {
+  const char* name;
+  Ending ending;
+  int mode = 0;  // odd modes at GDK_SCALE=2
+  int signal = 0;
+  bool box = false;
+};
+const EndingCase endingCases[] = {
+    {"closedInMode0", closed, 0}, {"closedInMode1", closed, 1}, {"closedInMode2", closed, 2}, {"closedInMode3", closed, 3},
+    {"closedInMode4", closed, 4}, {"closedInMode5", closed, 5}, {"closedInMode6", closed, 6}, {"closedInMode7", closed, 7},
+    {"closedBoxOpen", closedBoxOpen, 0, 0, true}, {"closedAfterBoxes", closedAfterBoxes, 1, 0, true},
+    {"boxesDestroyed", boxesDestroyed, 0, 0, true}, {"nohup", nohup, 0, SIGHUP}, {"destroyedIdle", destroyedIdle},
+    {"destroyed", destroyed, 1}, {"sigterm", signalled, 0, SIGTERM}, {"sigint", signalled, 1, SIGINT},
+    {"sighup", signalled, 0, SIGHUP}, {"sigtermBoxOpen", signalled, 1, SIGTERM, true}};
+class EveryEnding : public NativeProgram, public testing::WithParamInterface<EndingCase> {};
+
+// What stty says of the device, or why it could not open it.
+std::string sttyOf(const std::string& device, const std::string& settings = "-a") {
+  std::string out(4096, '\0');
+  FILE* stty = popen(("stty -F " + device + " " + settings + " 2>&1").c_str(), "r");
+  out.resize(stty ? std::fread(out.data(), 1, out.size(), stty) : 0);
+  if (stty) pclose(stty);
+  return out;
 }
+
+TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
+  const EndingCase c = GetParam();
+  const unsigned seed = std::random_device()();
+  const int delay = static_cast<int>(seed % 701);
+  std::printf("seed %u: %s after %d ms\n", seed, c.name, delay);
+  ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
+  const std::string device = board.device();
+  ASSERT_EQ(sttyOf(device, "9600 crtscts ixon icanon echo"), "");
+  const std::string before = sttyOf(device);
+  signal(SIGHUP, c.ending == nohup ? SIG_IGN : SIG_DFL);  // what the program inherits
+  const bool started = program.start({board.link()}, {c.mode % 2 ? "GDK_SCALE=2" : ""});
+  signal(SIGHUP, SIG_DFL);
+  ASSERT_TRUE(started);
+  if (c.ending != destroyedIdle) {
+    program.activate(connectToggleId);
+    ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }));
+    program.chooseMode(c.mode);
+  }
+  if (c.box) program.activate(infoToggleId);
+  ASSERT_TRUE(!c.box || program.boxShown());
+  for (int box = 0; box < 2 && c.ending == closedAfterBoxes; ++box) EXPECT_NE(program.answerBox(), "");
+  // A destroyed box counts as closed: the second one still follows.
+  for (int box = 0; box < 2 && c.ending == boxesDestroyed; ++box) EXPECT_TRUE(program.destroyBox());
+  probe::sleepMs(delay);
+  if (c.signal != 0) kill(program.pid(), c.signal);
+  if (c.ending == nohup) expectResponsive();
+  if (c.ending <= nohup) program.requestClose();
+  // With the box open, the close waits until both boxes are closed.
+  for (int box = 0; box < 2 && c.ending == closedBoxOpen; ++box) EXPECT_NE(program.answerBox(), "");
+  const int ended = c.ending == destroyedIdle || c.ending == destroyed ? program.destroyWindow() : program.exitCode();
+  const std::string after = sttyOf(device);
+  std::printf("exit %d, stty -a after: %s", ended, after.substr(0, after.find('\n') + 1).c_str());
+  EXPECT_EQ(ended, c.ending == signalled ? 128 + c.signal : 0);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(program.standardError(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, EveryEnding, testing::ValuesIn(endingCases),
+                         [](const testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
 
 TEST_F(NativeProgram, OnWaylandItStreamsShowsBothInfoBoxesAndEnds) {
   const char* wayland = std::getenv("KURVLUX_WAYLAND_DISPLAY");

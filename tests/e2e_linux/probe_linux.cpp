@@ -256,7 +256,9 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   // On Wayland there is no window to find: the accessible tree is all there is.
   const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
   if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
-  return (!onX11 || waitUntil([&] { return findWindow(); }, 15000)) &&
+  // A box may go while its title is read: no error of that may end the test.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  return (!onX11 || waitUntil([&] { return (window_ = findWindow()) != 0; }, 15000)) &&
          waitUntil([&] { return findAccessibles(); }, 15000);
 }
 
@@ -272,13 +274,14 @@ bool Program::running() {
   return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
-bool Program::findWindow() {
+// The first window with the program's title and process but `except`.
+unsigned long Program::findWindow(unsigned long except) {
   auto* display = static_cast<Display*>(display_);
   const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-  Window root = 0, parent = 0, *children = nullptr;
+  Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return false;
-  for (unsigned i = 0; i < count && window_ == 0; ++i) {
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) {
     char* name = nullptr;
     const bool titled = XFetchName(display, children[i], &name) && name && std::string(name) == windowTitle;
     if (name) XFree(name);
@@ -288,12 +291,13 @@ bool Program::findWindow() {
     unsigned char* data = nullptr;
     if (titled && XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
                                      &items, &after, &data) == Success && data) {
-      if (items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_) window_ = children[i];
+      const bool ours = items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_;
+      if (ours && children[i] != except) found = children[i];
       XFree(data);
     }
   }
   if (children) XFree(children);
-  return window_ != 0;
+  return found;
 }
 
 bool Program::findAccessibles() {
@@ -514,12 +518,19 @@ int Program::destroyWindow(int timeoutMs) {
   return exitCode(timeoutMs);
 }
 
+bool Program::destroyBox(int timeoutMs) {
+  unsigned long box = 0;
+  waitUntil([&] { return (box = findWindow(window_)) != 0; }, timeoutMs);
+  if (box != 0) xdotool("windowclose " + std::to_string(box));
+  return box != 0;
+}
+
 int Program::exitCode(int timeoutMs) {
   int status = 0;
   const bool ended = waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
   if (!ended) return -1;
   pid_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
 int Program::close(int timeoutMs) {

@@ -49,13 +49,16 @@ class Program {
   bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {});
   // Ends it as the window's close button does, as another X client that
   // destroys the window, or with the Close of the title bar GTK draws itself
-  // (Wayland); then the exit code, or -1 when it did not end in time.
+  // (Wayland); then the exit code, or -1 when it did not end in time. Ended
+  // by a signal, it exits with 128 + the signal's number, as a shell says.
   int close(int timeoutMs = 15000);
   int destroyWindow(int timeoutMs = 15000);
   int closeFromTitleBar(int timeoutMs = 15000);
   // close() in two halves: the request, returning at once, and the wait.
   void requestClose();
   int exitCode(int timeoutMs = 15000);
+  // Destroys the open info box as another X client does; false if none came.
+  bool destroyBox(int timeoutMs = 10000);
   bool running();
   pid_t pid() const { return pid_; }
   // Everything the program wrote on standard error so far.
@@ -107,7 +110,7 @@ class Program {
   struct Accessible;
   Accessible* control(int id);
   Accessible* field(int index);
-  bool findWindow();
+  unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
 
   pid_t pid_ = -1;

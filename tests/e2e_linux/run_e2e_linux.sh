@@ -2,8 +2,8 @@
 # Runs the end-to-end tests of the Linux program: the real `kurvlux` on a
 # private Xvfb (and one test under a headless weston), inside a D-Bus session
 # of its own so the accessibility bus (what screen readers use) is there, fed
-# by the board simulator. Run as root, the reconnecting test runs once more as
-# user nobody.
+# by the board simulator. Run as root, the reconnecting test and the table of
+# endings run once more as user nobody.
 #
 #   tests/e2e_linux/run_e2e_linux.sh <native build dir> [gtest options]
 #
@@ -52,7 +52,7 @@ if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
   echo "run_e2e_linux.sh: reconnecting again as user nobody"
   runuser -u nobody -- env HOME="$user_dir" TMPDIR="$user_dir" KURVLUX_E2E_DIR="$user_dir" \
     KURVLUX_PROGRAM="$user_dir/kurvlux" KURVLUX_BOARD_SIMULATOR="$user_dir/board_simulator" \
-    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter='*ReconnectingTenTimes*' \
+    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter='*ReconnectingTenTimes*:Endings/*' \
     2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 fi
 exit "$status"

@@ -158,6 +158,7 @@ TEST_F(GtkShell, StatusFieldsShowTextsAndTheLoadBar) {
   EXPECT_EQ(gtk_frame_get_shadow_type(GTK_FRAME(status.field(statusBarId, 3)->frame)), GTK_SHADOW_NONE);
   const StatusBarGtk::Field* load = status.field(statusBarId, 4);
   ASSERT_NE(load->progressBar, nullptr);
+  EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(load->progressBar)), "COM-Auslastung");
   struct Step {
     int value, minimum, maximum;
     double fraction;
