@@ -145,13 +145,6 @@ std::string inChild(const std::function<std::string()>& body) {
   SimulatedBoard name;                                                                 \
   ASSERT_TRUE(name.running()) << "no board simulator at " << simulatorPath()
 
-std::vector<std::string> linesOf(const std::ostringstream& stream) {
-  std::vector<std::string> lines;
-  std::istringstream in(stream.str());
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // Polls until at least `count` bytes wait; gives up after about ten seconds.
 std::int32_t waitForBytes(SerialPorts& ports, int id, std::int32_t count) {
   std::int32_t waiting = 0;
@@ -296,14 +289,14 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   std::filesystem::create_symlink(board.path(), link);
   struct stat status {};
   const bool copied = stat(board.path().c_str(), &status) == 0 && mknod(node.c_str(), S_IFCHR | 0600, status.st_rdev) == 0;
-  std::vector<std::string> refused;
+  std::string refused;
   for (const auto& [id, name] : {std::pair{3, board.path()}, {programPortId, board.path()}, {4, link}, {5, node}}) {
     if (name == node && !copied) continue;
     EXPECT_EQ(deviceIdentity(textFromUtf8(name)), deviceIdentity(board.port())) << name;
     EXPECT_EQ(ports.openPort(id, textFromUtf8(name), PortSettings{}), 0u);
-    refused.push_back("kurvlux: " + name + ": already open in this program");
+    refused += "kurvlux: " + name + ": already open in this program\n";
   }
-  EXPECT_EQ(linesOf(diagnostics), refused);
+  EXPECT_EQ(diagnostics.str(), refused);
   EXPECT_NE(deviceIdentity(textFromUtf8(PseudoTerminal().path)), deviceIdentity(board.port()));
   // Another owner in the same process is kept out as another program would be.
   std::ostringstream otherDiagnostics;
@@ -327,17 +320,14 @@ TEST(SerialPortPosix, IdentifierTableOpensClosesAndReplaces) {
   EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
   EXPECT_EQ(ports.readPortBytes(programPortId, buffer.data(), 16), 0);
   EXPECT_EQ(ports.openPort(-1, boardA.port(), PortSettings{}), 0u);
-
   // Re-opening an identifier on another device closes the older port.
   const std::uintptr_t first = ports.openPort(programPortId, boardA.port(), PortSettings{});
   ASSERT_NE(first, 0u);
-  const std::uintptr_t second = ports.openPort(programPortId, boardB.port(), PortSettings{});
-  ASSERT_NE(second, 0u);
+  ASSERT_NE(ports.openPort(programPortId, boardB.port(), PortSettings{}), 0u);
   EXPECT_EQ(fcntl(static_cast<int>(first), F_GETFD), -1) << "the old descriptor is still open";
   ASSERT_GE(waitForBytes(ports, programPortId, 16), 16);
   expectRampRead(ports, programPortId, 16);
   ASSERT_NE(ports.openPort(40, boardA.port(), PortSettings{}), 0u);
-
   ports.closePort(programPortId);
   ports.closePort(programPortId);
   EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
