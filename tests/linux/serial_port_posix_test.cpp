@@ -30,7 +30,6 @@
 #include <string>
 #include <thread>
 #include <tuple>
-#include <vector>
 
 #include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
