@@ -187,8 +187,11 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
     PseudoTerminal device, other;
     termios t{};
     ASSERT_EQ(tcgetattr(device.near, &t), 0);
-    t.c_cflag |= CRTSCTS, t.c_iflag |= IXON, t.c_lflag |= ICANON | ECHO;
-    ASSERT_TRUE(tcsetattr(device.near, TCSANOW, &t) == 0 && setLineSpeed(device.near, found));
+    // 9600 as a driver records it, in both rate fields (the input one is
+    // CBAUD shifted to CIBAUD); any other rate as only termios2 sets it.
+    t.c_cflag = (t.c_cflag & ~(CBAUD | CIBAUD)) | B9600 | B9600 * (CIBAUD / CBAUD) | CRTSCTS;
+    t.c_iflag |= IXON, t.c_lflag |= ICANON | ECHO;
+    ASSERT_TRUE(tcsetattr(device.near, TCSANOW, &t) == 0 && (found == 9600 || setLineSpeed(device.near, found)));
     const std::string before = terminalState(device.near);
     {
       std::ostringstream diagnostics;
