@@ -216,7 +216,8 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
       }
       if (close == port) ports.closePort(programPortId);
       if (close == all) ports.closePort(-1);
-      EXPECT_TRUE(close != replaced || ports.openPort(programPortId, textFromUtf8(other.path), settings) != 0);
+      const auto again = [&] { return int(ports.openPort(programPortId, textFromUtf8(other.path), settings)); };
+      EXPECT_TRUE(close != replaced || fcntl(again(), F_GETFD) == FD_CLOEXEC);
       EXPECT_EQ(close == owner ? before : terminalState(device.near), before);
     }
     EXPECT_EQ(terminalState(device.near), before);
