@@ -1,11 +1,14 @@
-// Device numbers from stat, the controlling terminal from /proc.
+// Device numbers from stat, the kind of device from /sys, the controlling
+// terminal from /proc.
 #include "serial/device_identity_posix.hpp"
 
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <climits>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "serial/port_names.hpp"
 #include "text/file_name_text.hpp"
@@ -37,9 +40,7 @@ dev_t controllingTerminal() {
   return makedev((encoded >> 8) & 0xFFF, (encoded & 0xFF) | ((encoded >> 12) & 0xFFF00));
 }
 
-bool isOwnTerminal(dev_t device) {
-  if (major(device) == ttyAuxMajor && minor(device) == currentTtyMinor) return true;
-  if (device == controllingTerminal()) return true;
+bool onStandardStream(dev_t device) {
   for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
     struct stat status {};
     if (isatty(stream) && fstat(stream, &status) == 0 && status.st_rdev == device) return true;
@@ -47,14 +48,38 @@ bool isOwnTerminal(dev_t device) {
   return false;
 }
 
+// The kernel's name for the kind of a character device ("tty", "mem",
+// "watchdog"), empty where /sys does not say.
+std::string deviceKind(dev_t device) {
+  const std::string link =
+      "/sys/dev/char/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)) + "/subsystem";
+  char target[PATH_MAX];
+  const ssize_t length = readlink(link.c_str(), target, sizeof target);
+  if (length <= 0) return {};
+  const std::string_view path(target, static_cast<std::size_t>(length));
+  return std::string(path.substr(path.rfind('/') + 1));
+}
+
 }  // namespace
 
 std::string portRefusal(const struct stat& status) {
   if (!S_ISCHR(status.st_mode)) return "not a serial device";
-  if (major(status.st_rdev) == ttyAuxMajor && minor(status.st_rdev) == ptmxMinor) {
+  // Opening alone acts on some devices (a watchdog starts counting, a tape
+  // rewinds), so where the system tells what a device is, only a terminal
+  // gets that far. Pseudo-terminals are not listed there; they, and systems
+  // without /sys, are asked once open.
+  if (const std::string kind = deviceKind(status.st_rdev); !kind.empty() && kind != "tty") {
+    return "not a serial device (it is a " + kind + " device)";
+  }
+  const dev_t device = status.st_rdev, terminal = controllingTerminal();
+  if (major(device) == ttyAuxMajor && minor(device) == ptmxMinor) {
     return "not a serial device (it makes new pseudo-terminals)";
   }
-  if (isOwnTerminal(status.st_rdev)) return "not opened: it is the terminal this program runs in";
+  constexpr const char* ownTerminal = "not opened: it is the terminal this program runs in";
+  if (major(device) == ttyAuxMajor && minor(device) == currentTtyMinor) {
+    return terminal != 0 ? ownTerminal : "not opened: this program has no terminal";
+  }
+  if ((terminal != 0 && device == terminal) || onStandardStream(device)) return ownTerminal;
   return {};
 }
 

@@ -11,10 +11,10 @@
 namespace kurvlux {
 
 // Why the file with this status is no port to open, empty when it may be
-// one. Only character devices are; of those, never the terminal this
-// program runs in (its controlling terminal or one of its standard streams,
-// by device number, whatever path leads there) and never the multiplexer
-// that makes new pseudo-terminals.
+// one. Only character devices are, and of those only terminals where /sys
+// tells; never the terminal this program runs in (its controlling terminal
+// or one of its standard streams, by device number, whatever path leads
+// there) and never the multiplexer that makes new pseudo-terminals.
 std::string portRefusal(const struct stat& status);
 
 // Two paths to one device give the same identity: its device number where

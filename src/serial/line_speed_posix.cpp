@@ -5,6 +5,7 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "serial/retry_posix.hpp"
@@ -30,6 +31,14 @@ LineRates lineRates(int fd) {
   termios2 settings{};
   if (retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) != 0) return {};
   return {settings.c_ispeed, settings.c_ospeed};
+}
+
+std::optional<std::uint32_t> rateTooFar(LineRates actual, std::int32_t asked) {
+  for (const std::uint32_t rate : {actual.input, actual.output}) {
+    const long long difference = std::llabs(static_cast<long long>(rate) - asked);
+    if (difference * 100 > static_cast<long long>(asked) * 3) return rate;
+  }
+  return std::nullopt;
 }
 
 SavedTerminal saveTerminal(int fd) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace kurvlux {
 
@@ -20,6 +21,12 @@ struct LineRates {
 // The rates the driver really uses, which may differ from what was asked;
 // 0 when they cannot be read.
 LineRates lineRates(int fd);
+
+// A receiver tolerates a few percent of rate difference between both ends in
+// total; a driver that can only come further from the asked rate than 3 %
+// would deliver garbled bytes. The first of the two rates that is that far
+// off, nothing when both are near enough.
+std::optional<std::uint32_t> rateTooFar(LineRates actual, std::int32_t asked);
 
 // A device's settings as the kernel keeps them (termios2: flags, control
 // characters and both rates), held as bytes so that callers need not see

@@ -77,9 +77,18 @@ std::string openErrorReason(int error, const std::optional<DeviceGroup>& group) 
                 "sudo usermod -aG " + group->name + " $USER, then log in again)";
     }
   } else if (error == EBUSY) {
-    reason += " (another program has it open)";
+    return busyReason(false);
   }
   return reason;
+}
+
+std::string busyReason(bool locked) {
+  // A lock ends with the last descriptor of whoever took it; the exclusive
+  // flag stays on the device until it is cleared or the device goes away,
+  // whoever set it, so it tells nothing about who has the device open now.
+  return errorDescription(EBUSY) + (locked ? " (another program has it open)"
+                                           : " (it is held exclusively, perhaps by a program that has ended; "
+                                             "unplugging it clears that)");
 }
 
 std::string deviceFailureLine(std::string_view device, std::string_view reason) {

@@ -28,6 +28,10 @@ std::string errorDescription(int error);
 // locale, followed by a hint when the group membership is the cause.
 std::string openErrorReason(int error, const std::optional<DeviceGroup>& group);
 
+// A device another holds: by a lock (`locked`), or by its exclusive flag,
+// which a program that ended may have left set.
+std::string busyReason(bool locked);
+
 // "kurvlux: /dev/ttyACM0: <reason>", without the line end.
 std::string deviceFailureLine(std::string_view device, std::string_view reason);
 

@@ -12,8 +12,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <limits>
 
 #include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
@@ -29,16 +27,6 @@ namespace {
 
 constexpr std::size_t tableStep = 16;
 constexpr int firstPortDescriptor = 3;
-
-bool validId(int id) { return id >= 0; }
-
-// A receiver tolerates a few percent of rate difference between both ends in
-// total; a driver that can only come further from the asked rate than this
-// would deliver garbled bytes, so its rate counts as refused.
-bool closeEnough(std::uint32_t actual, std::int32_t asked) {
-  const auto difference = std::llabs(static_cast<long long>(actual) - static_cast<long long>(asked));
-  return difference * 100 <= static_cast<long long>(asked) * 3;
-}
 
 void setRts(int fd, bool on) {
   // Pseudo-terminals and some adapters have no modem lines: not an error.
@@ -67,9 +55,8 @@ std::string configure(int fd, const PortSettings& port) {
   }
   // The driver accepts a rate it cannot make and shows so only in the rates
   // it reports back.
-  const LineRates actual = lineRates(fd);
-  for (const std::uint32_t rate : {actual.input, actual.output}) {
-    if (!closeEnough(rate, port.baudRate)) return rateRefusal(port.baudRate, "the device offers " + std::to_string(rate));
+  if (const auto offered = rateTooFar(lineRates(fd), port.baudRate)) {
+    return rateRefusal(port.baudRate, "the device offers " + std::to_string(*offered));
   }
   if (port.handshake == 0) setRts(fd, false);
   if (port.handshake == 1) setRts(fd, true);
@@ -108,18 +95,21 @@ PosixSerialPorts::PosixSerialPorts(std::ostream& diagnostics) : diagnostics_(dia
 
 PosixSerialPorts::~PosixSerialPorts() { closeAllPorts(); }
 
-int PosixSerialPorts::lookUp(int id) const {
+PosixPortEntry* PosixSerialPorts::entryOf(int id) {
+  if (id < 0 || static_cast<std::size_t>(id) >= entries_.size()) return nullptr;
+  return &entries_[static_cast<std::size_t>(id)];
+}
+
+int PosixSerialPorts::lookUp(int id) {
   std::lock_guard guard(lock_);
-  if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return -1;
-  return entries_[static_cast<std::size_t>(id)].hold.fd;
+  const PosixPortEntry* entry = entryOf(id);
+  return entry != nullptr ? entry->hold.fd : -1;
 }
 
 void PosixSerialPorts::markFailed(int id, int fd) {
   std::lock_guard guard(lock_);
   // Only if the port was not closed or replaced meanwhile.
-  if (validId(id) && static_cast<std::size_t>(id) < entries_.size() && entries_[static_cast<std::size_t>(id)].hold.fd == fd) {
-    entries_[static_cast<std::size_t>(id)].failed = true;
-  }
+  if (PosixPortEntry* entry = entryOf(id); entry != nullptr && entry->hold.fd == fd) entry->failed = true;
 }
 
 bool PosixSerialPorts::holds(dev_t device, const std::string& path) const {
@@ -134,74 +124,76 @@ void PosixSerialPorts::report(std::string_view path, std::string_view reason) {
   diagnostics_ << deviceFailureLine(path, reason) << '\n' << std::flush;
 }
 
-std::string PosixSerialPorts::take(const std::string& path, const PortSettings& settings, PortHold& hold,
-                                   dev_t& device) {
+PosixSerialPorts::Opening PosixSerialPorts::take(const std::string& path, const PortSettings& settings) {
+  Opening opening;
+  PortHold& hold = opening.hold;
+  const auto stop = [&](std::string reason) {
+    opening.refusal = std::move(reason);
+    return opening;
+  };
   // errno is read before the group lookup can overwrite it.
-  const auto failed = [&](int error) { return openErrorReason(error, deviceGroup(path)); };
+  const auto failed = [&](int error) { return stop(openErrorReason(error, deviceGroup(path))); };
   // What the name leads to, before it is opened: opening alone would wake a
   // FIFO's writer or make a new pseudo-terminal out of ptmx.
   struct stat named {};
   if (stat(path.c_str(), &named) != 0) return failed(errno);
-  if (std::string refused = portRefusal(named); !refused.empty()) return refused;
+  if (std::string refused = portRefusal(named); !refused.empty()) return stop(std::move(refused));
   // A port this program holds is refused before its configuration could be
   // touched. TIOCEXCL does not stop root, and flock only other descriptions,
   // so the table is asked first.
-  if (holds(named.st_rdev, path)) return "already open in this program";
+  if (holds(named.st_rdev, path)) return stop("already open in this program");
 
   // Non-blocking, or the open of a line without carrier detect would wait
   // for one, and the window with it.
   hold.fd = retryOnSignal([&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
   if (hold.fd < 0) return failed(errno);
   hold.fd = awayFromStandardStreams(hold.fd);
-  if (hold.fd < 0) return errorDescription(errno);
+  if (hold.fd < 0) return stop(errorDescription(errno));
   // The name may lead elsewhere by now; the descriptor is what counts.
   struct stat opened {};
   if (fstat(hold.fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != named.st_rdev) {
-    return "changed while it was opened";
+    return stop("changed while it was opened");
   }
-  if (!isatty(hold.fd)) return "not a serial device (" + errorDescription(errno) + ")";
-  device = opened.st_rdev;
+  if (!isatty(hold.fd)) return stop("not a serial device (" + errorDescription(errno) + ")");
+  opening.device = opened.st_rdev;
 
   // Root passes through another program's exclusive flag: it is asked, so
   // that root keeps out as every user does, and so that closing never
   // clears a flag this program did not set. The advisory lock keeps out
-  // programs that lock serial devices the same way, root's included; a file
-  // system without locks refuses the lock for that reason alone.
+  // programs that lock serial devices the same way, root's included, shared
+  // or not; a file system without locks refuses the lock for that reason alone.
   int exclusive = 0;
-  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return openErrorReason(EBUSY, std::nullopt);
+  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return stop(busyReason(false));
   hold.locked = flock(hold.fd, LOCK_EX | LOCK_NB) == 0;
-  if (!hold.locked && errno == EWOULDBLOCK) return openErrorReason(EBUSY, std::nullopt);
+  if (!hold.locked && errno == EWOULDBLOCK) return stop(busyReason(true));
   hold.exclusive = ioctl(hold.fd, TIOCEXCL) == 0;
   hold.saved = saveTerminal(hold.fd);
-  return configure(hold.fd, settings);
+  return stop(configure(hold.fd, settings));
 }
 
 std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortSettings& settings) {
   // -1 means "every port" to closePort and could never be closed on its own.
-  if (!validId(id)) return 0;
+  if (id < 0) return 0;
   const std::string path = fileNameFromText(devicePathOfPortName(portName));
   if (path.empty()) return 0;
-  PortHold hold;
-  dev_t device = 0;
-  const std::string refused = take(path, settings, hold, device);
-  if (!refused.empty()) {
-    release(hold);
-    report(path, refused);
+  const Opening opening = take(path, settings);
+  if (!opening.refusal.empty()) {
+    release(opening.hold);
+    report(path, opening.refusal);
     return 0;
   }
-  const int fd = hold.fd;
   PortHold replaced;
   {
     std::lock_guard guard(lock_);
     const auto index = static_cast<std::size_t>(id);
     if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
     replaced = entries_[index].hold;
-    entries_[index] = PosixPortEntry{hold, false, device, path};
+    entries_[index] = PosixPortEntry{opening.hold, false, opening.device, path};
   }
   // The older port of this identifier closes only now that the new one is
   // open and configured, so a failed open never loses a working port.
   release(replaced);
-  return static_cast<std::uintptr_t>(fd);
+  return static_cast<std::uintptr_t>(opening.hold.fd);
 }
 
 std::int32_t PosixSerialPorts::waitingByteCount(int id) {
@@ -228,11 +220,9 @@ std::int32_t PosixSerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::
   if (fd < 0 || buffer == nullptr || length <= 0) return 0;
   std::int32_t done = 0;
   while (done < length) {
-    const ssize_t n = read(fd, buffer + done, static_cast<std::size_t>(length - done));
+    const ssize_t n = retryOnSignal([&] { return read(fd, buffer + done, static_cast<std::size_t>(length - done)); });
     if (n > 0) {
       done += static_cast<std::int32_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
     } else if (n < 0 && errno == EAGAIN) {
       // Fewer bytes than asked for: hand on what came rather than block the
       // one thread that also keeps the window alive.
@@ -248,9 +238,8 @@ std::int32_t PosixSerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::
 
 bool PosixSerialPorts::portFailed(int id) {
   std::lock_guard guard(lock_);
-  if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return false;
-  const auto& entry = entries_[static_cast<std::size_t>(id)];
-  return entry.hold.fd >= 0 && entry.failed;
+  const PosixPortEntry* entry = entryOf(id);
+  return entry != nullptr && entry->hold.fd >= 0 && entry->failed;
 }
 
 void PosixSerialPorts::closePort(int id) {
@@ -261,9 +250,10 @@ void PosixSerialPorts::closePort(int id) {
   PortHold hold;
   {
     std::lock_guard guard(lock_);
-    if (!validId(id) || static_cast<std::size_t>(id) >= entries_.size()) return;
-    hold = entries_[static_cast<std::size_t>(id)].hold;
-    entries_[static_cast<std::size_t>(id)] = PosixPortEntry{};
+    PosixPortEntry* entry = entryOf(id);
+    if (entry == nullptr) return;
+    hold = entry->hold;
+    *entry = PosixPortEntry{};
   }
   release(hold);
 }

@@ -52,10 +52,17 @@ class PosixSerialPorts final : public SerialPorts {
   void closeAllPorts() override;
 
  private:
-  // The open sequence up to a configured port; empty when it succeeded, else
-  // the reason, with `hold` telling what is to be undone.
-  std::string take(const std::string& path, const PortSettings& settings, PortHold& hold, dev_t& device);
-  int lookUp(int id) const;
+  // Where the open sequence stopped: what it did to the device so far, the
+  // device it reached, and why it stopped (empty: the port is configured).
+  struct Opening {
+    PortHold hold;
+    dev_t device = 0;
+    std::string refusal;
+  };
+  Opening take(const std::string& path, const PortSettings& settings);
+  // The identifier's entry, nullptr outside the table; lock_ is held.
+  PosixPortEntry* entryOf(int id);
+  int lookUp(int id);
   void markFailed(int id, int fd);
   bool holds(dev_t device, const std::string& path) const;
   void report(std::string_view path, std::string_view reason);
