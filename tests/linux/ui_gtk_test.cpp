@@ -234,19 +234,26 @@ TEST_F(GtkShell, ScreenShowsThePictureLastShownWhileDrawingGoesOn) {
   int width = 0, height = 0;
   gtk_widget_get_size_request(area, &width, &height);
   EXPECT_EQ(height, 256) << "the control takes the image's size";
-  const std::vector<std::pair<const char*, std::function<void(PlotCanvas&, ImageStore&)>>> steps = {
+  using Canvas = PlotCanvas&;
+  using Store = ImageStore&;
+  const std::vector<std::pair<const char*, std::function<void(Canvas, Store)>>> steps = {
       {"a chart column, the next one drawn before the paint",
-       [](PlotCanvas& c, ImageStore&) { c.drawLine(300, 0, 300, 255, 0xFF0000), c.presentCanvas(), c.drawLine(301, 0, 301, 99, 0xFF); }},
+       [](Canvas c, Store) { c.drawLine(300, 0, 300, 255, 0xFF), c.presentCanvas(), c.drawLine(301, 0, 301, 9, 0); }},
+      // Back to pixels painted before: a conversion that missed part of the
+      // last change would leave it standing.
+      {"a chart reset", [](Canvas c, Store) { c.clearCanvas(), c.showCanvas(); }},
+      {"a short trace step", [](Canvas c, Store) { c.drawLine(400, 100, 410, 104, 0xFF0000), c.presentCanvas(); }},
+      {"a chart reset, a line drawn before the paint",
+       [](Canvas c, Store) { c.clearCanvas(), c.showCanvas(), c.drawLine(0, 9, 999, 9, 0xFF); }},
       {"an oscilloscope frame drawn leftwards",
-       [](PlotCanvas& c, ImageStore&) { c.drawLine(900, 20, 100, 240, 0xFF0000), c.presentAndClear(), c.drawLine(5, 5, 50, 60, 0xFF); }},
-      // Back to pixels painted earlier: a conversion that missed part of
-      // the last change would leave it standing.
-      {"a chart reset", [](PlotCanvas& c, ImageStore&) { c.clearCanvas(), c.showCanvas(), c.drawLine(0, 9, 999, 9, 0xFF); }},
-      {"another frame", [](PlotCanvas& c, ImageStore&) { c.drawLine(10, 10, 20, 200, 0xFF0000), c.presentAndClear(); }},
-      // Handles go with the pixels: the control still finds its picture.
-      // The canvas's own view is stale afterwards, so this comes last.
-      {"a swap while a paint is due", [](PlotCanvas&, ImageStore& s) {
-         s.stopDrawing(), s.showImage(imageControlId, 4), s.swapImages(4, 3), DrawingTarget(s.startDrawing(4)).fillBox(0, 0, 1000, 256, 0);
+       [](Canvas c, Store) { c.drawLine(900, 20, 100, 240, 0xFF), c.presentAndClear(), c.drawLine(5, 5, 9, 6, 0); }},
+      {"another frame", [](Canvas c, Store) { c.drawLine(10, 10, 20, 200, 0xFF0000), c.presentAndClear(); }},
+      // Handles go with the pixels, so the control still finds its picture,
+      // which no later copy or drawing changes. The canvas's own view is
+      // stale afterwards, so this comes last.
+      {"a swap and a copy while a paint is due", [](Canvas, Store s) {
+         s.stopDrawing(), s.showImage(imageControlId, 4), s.swapImages(4, 3), s.copyImage(4, 3);
+         DrawingTarget(s.startDrawing(4)).fillBox(0, 0, 1000, 256, 0);
        }},
   };
   for (const auto& [what, step] : steps) {
