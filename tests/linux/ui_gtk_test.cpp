@@ -326,6 +326,11 @@ TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
   // Only the box of the odd frames' pixels, 101 to 149 on row 50.
   EXPECT_EQ(images.convertedPixels(), whole + 49);
   images.stopDrawing();
+  // The record of what was converted took the whole box: painting the same
+  // picture again converts nothing.
+  images.showImage(imageControlId, 3);
+  EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
+  EXPECT_EQ(images.convertedPixels(), whole + 49);
   gtk_widget_destroy(area);
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
