@@ -36,7 +36,7 @@ target_compile_options(gtest_main PRIVATE -w)
 
 # One test program per layer: every Wine process start costs time.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS tests/win32/*.cpp)
-add_executable(win32_tests ${win32_test_sources} resources/kurvlux.rc)
+add_executable(win32_tests ${win32_test_sources} tests/fakes/memory_image_store.cpp resources/kurvlux.rc)
 target_include_directories(win32_tests PRIVATE tests)
 target_link_libraries(win32_tests PRIVATE kurvlux_win32 gtest gtest_main)
 add_test(NAME win32_tests COMMAND win32_tests)

@@ -48,7 +48,7 @@ void PlotCanvas::clearCanvas() {
     cleared_.assign(view.pixels, view.pixels + bytes);
     clearedLayout_ = view;
   }
-  drawingTouched_.clear(view.width, view.height);
+  drawingTouched_.markNoneTouched(view.width, view.height);
 }
 
 void PlotCanvas::drawBackgroundAndGrid() {

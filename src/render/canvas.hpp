@@ -1,6 +1,6 @@
 // The plot canvas: image 4 is drawn on, image 3 keeps the last presented
 // picture, image control 5 shows one of them. Between canvas operations
-// drawing is always open on image 4, and target() is how the traces reach it.
+// drawing is always open on image 4, where the traces draw their lines.
 #pragma once
 
 #include <cstdint>
@@ -46,18 +46,15 @@ class PlotCanvas {
   // Shows image 3, the last presented picture.
   void showSnapshot();
 
-  // A line on image 4, as target().drawLine draws it; the canvas remembers
-  // where, so the next clear puts back only those pixels.
+  // A line on image 4; the canvas remembers where, so the next clear puts
+  // back only those pixels.
   void drawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, ColourValue colour) {
     drawingTouched_.addLine(x1, y1, x2, y2);
     target_.drawLine(x1, y1, x2, y2, colour);
   }
-  // Drawing through the target directly is not followed: the next clear
-  // puts back the whole picture.
-  DrawingTarget& target() {
-    drawingTouched_.forgetAll();
-    return target_;
-  }
+  // Whether image 4 is open, as it is between operations unless the store
+  // failed.
+  bool isDrawing() const { return target_.isOpen(); }
 
  private:
   void stopDrawing();

@@ -6,7 +6,7 @@
 
 namespace kurvlux {
 
-void TouchedColumns::clear(int width, int height) {
+void TouchedColumns::markNoneTouched(int width, int height) {
   known_ = true;
   height_ = height;
   first_.assign(static_cast<std::size_t>(width), height);

@@ -13,8 +13,9 @@ class TouchedColumns {
  public:
   // Nothing known: the next restore covers the whole picture.
   void forgetAll() { known_ = false; }
-  // Nothing touched on a picture of this many columns and rows.
-  void clear(int width, int height);
+  // Only the record starts afresh, for a picture of this many columns and
+  // rows that has just been cleared: nothing in it is touched.
+  void markNoneTouched(int width, int height);
   // Everything a line between the two points may draw: the box they span,
   // cut to the picture (a clipped line never leaves that box).
   void addLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);

@@ -149,6 +149,8 @@ TEST(DrawLine, PixelsOnTheCanvasSizedImage) {
       {"right end cut to one pixel", 999, 10, 1000, 20, {{999, 10}}},
       {"column outside on the right", 1000, 0, 1000, 255, {}},
       {"whole column", 950, 0, 950, 255, columnPixels(950, 0, 255)},
+      {"column given bottom end first", 3, 9, 3, 6, columnPixels(3, 6, 9)},
+      {"row right to left", 9, 4, 6, 4, rowPixels(4, 6, 9)},
       {"row cut at 999", 0, 32, 1000, 32, rowPixels(32, 0, 999)},
       {"column clip moves y", -10, 0, 10, 20, {{0, 10}, {1, 11}, {2, 12}, {3, 13}, {4, 14}, {5, 15},
                                                {6, 16}, {7, 17}, {8, 18}, {9, 19}, {10, 20}}},

@@ -289,7 +289,7 @@ TEST_F(TraceFixture, SnapshotAlwaysHoldsTheLastPresentedPicture) {
       ASSERT_EQ(store.image(3)->pixels, snapshot) << step;
     }
     ASSERT_EQ(store.openImage(), 4);
-    ASSERT_TRUE(plotter.canvas().target().isOpen());
+    ASSERT_TRUE(plotter.canvas().isDrawing());
   }
   EXPECT_TRUE(store.violations.empty());
 }
