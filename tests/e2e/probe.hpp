@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace probe {
@@ -27,7 +28,8 @@ class Program {
   ~Program();
 
   // Starts Kurvlux.exe (or the program given) and waits for its main
-  // window; false on failure.
+  // window; false on failure. What it writes on standard error or output is
+  // kept, and printed with the last steps of the probe when the test fails.
   bool start(const std::wstring& program = std::wstring());
   // Asks the window to close and waits for the process; its exit code, or
   // STILL_ACTIVE when it did not end in time.
@@ -85,9 +87,28 @@ class Program {
   std::vector<char> sendWithRemoteData(HWND target, UINT message, WPARAM wParam,
                                        const std::vector<char>& data) const;
 
+  // Remembers what the probe did, for the report of a failing test.
+  void step(const std::string& what) const;
+
   PROCESS_INFORMATION info_{};
   HWND window_ = nullptr;
+  std::wstring errorPath_;
+  mutable std::vector<std::string> steps_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
+
+// The number at the start of a status text such as "\t25000 Werte/s".
+long leadingNumber(const std::wstring& text);
+bool endsWith(const std::wstring& text, const std::wstring& tail);
+// The oscilloscope writes its statistics once a second: wipes the field and
+// waits for the program to write a rate there again.
+bool statisticsUpdate(const Program& program);
+// Frames and values per second, each the median of five fresh statistics.
+// The program counts what arrived in each second of its own; after this
+// machine stalled the board, the board sends what it held back, so one
+// second may count far more and the one before far less. The median stays
+// at the steady rate, and shows twice that rate when every byte counts twice.
+std::pair<long, long> steadyFigures(const Program& program);
 
 std::wstring windowText(HWND window);
 std::wstring messageBoxText(HWND box);

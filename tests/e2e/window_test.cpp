@@ -37,11 +37,11 @@ TEST_F(Started, WindowHasItsTitleAndFixedSize) {
 }
 
 // Presses a key on the window through the X server and returns the control
-// that then has the focus, once it has moved (or the same after a while).
+// that then has the focus, once it has moved.
 int focusAfterKey(const Program& program, const std::string& key) {
   const int before = program.focusedControl();
   if (probe::askHost("key " + key) != "ok") return -1;
-  probe::waitUntil([&] { return program.focusedControl() != before; }, 3000);
+  probe::waitUntil([&] { return program.focusedControl() != before; });
   return program.focusedControl();
 }
 

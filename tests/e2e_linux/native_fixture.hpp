@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_linux/probe_linux.hpp"
@@ -39,10 +42,53 @@ class NativeProgram : public testing::Test {
   }
 
   // Presses the connect toggle; true when the port opened and stayed open.
+  // A refused open ends the wait with its line on standard error.
   bool pressConnect() {
+    const std::size_t before = program.standardError().size();
     program.click(kurvlux::connectToggleId);
-    return probe::waitUntil([&] { return program.text(kurvlux::connectToggleId) == "Trennen"; }, 3000) &&
-           program.pressed(kurvlux::connectToggleId);
+    probe::waitUntil([&] {
+      return program.text(kurvlux::connectToggleId) == "Trennen" ||
+             ("\n" + saidSince(before)).find("\nkurvlux: ") != std::string::npos;
+    });
+    return program.text(kurvlux::connectToggleId) == "Trennen" && program.pressed(kurvlux::connectToggleId);
+  }
+
+  // What the program wrote on standard error after the first `before` bytes.
+  std::string saidSince(std::size_t before) { return program.standardError().substr(before); }
+
+  // The status bar's frames and values per second, each the median of five
+  // readings a second apart. The program counts what arrived in each second
+  // of its own; after this machine stalled the board, the board sends what
+  // it held back, so one second may count far more and the one before far
+  // less. The median stays at the steady rate, and shows twice that rate
+  // when every byte counts twice.
+  std::pair<long, long> steadyFigures() {
+    std::vector<long> frames, values;
+    for (int i = 0; i < 5; ++i) {
+      if (i > 0) probe::sleepMs(1000);
+      frames.push_back(leadingNumber(program.statusText(0)));
+      values.push_back(leadingNumber(program.statusText(1)));
+    }
+    std::sort(frames.begin(), frames.end());
+    std::sort(values.begin(), values.end());
+    std::printf("frames per second read: %ld..%ld, values per second read: %ld..%ld\n", frames.front(), frames.back(),
+                values.front(), values.back());
+    return {frames[2], values[2]};
+  }
+
+  // The canvas once it has not changed for a second: a paused or frozen
+  // picture, after the frame in progress and the re-show that follow a change.
+  std::vector<std::uint32_t> settledCanvas() {
+    std::vector<std::uint32_t> last = program.canvasPixels();
+    int still = 0;
+    probe::waitUntil([&] {
+      probe::sleepMs(200);
+      std::vector<std::uint32_t> now = program.canvasPixels();
+      still = now == last ? still + 1 : 0;
+      last = std::move(now);
+      return still == 5;
+    }, 20000);
+    return last;
   }
 
   // Still serving its controls: the pause toggle flips and flips back.

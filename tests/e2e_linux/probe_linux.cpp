@@ -2,6 +2,7 @@
 // pixels, xdotool for the user's hands.
 #include "e2e_linux/probe_linux.hpp"
 
+#include <gtest/gtest.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -202,7 +203,7 @@ bool Board::plugIn(const std::vector<std::string>& options) {
   command.insert(command.end(), options.begin(), options.end());
   pid_ = spawn(command, out, out);
   ::close(out);
-  return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; }, 5000);
+  return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; });
 }
 
 std::string Board::device() const {
@@ -229,6 +230,12 @@ struct Program::Accessible {
 Program::Program() { atspi_init(); }
 
 Program::~Program() {
+  if (testing::Test::HasFailure() && !steps_.empty()) {
+    std::printf("kurvlux, the last steps the probe took:\n");
+    for (const std::string& what : steps_) std::printf("  %s\n", what.c_str());
+    const std::string said = standardError();
+    std::printf("its standard error:%s%s", said.empty() ? " (nothing)\n" : "\n", said.c_str());
+  }
   if (running()) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
@@ -244,7 +251,19 @@ Program::~Program() {
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
 
+void Program::step(const std::string& what) {
+  // The last few are what led to a failure.
+  if (steps_.size() == 16) steps_.erase(steps_.begin());
+  char when[32];
+  std::snprintf(when, sizeof when, "%8.3f s: ", std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count());
+  steps_.push_back(when + what);
+}
+
 bool Program::start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings) {
+  std::string said = "start";
+  for (const std::string& part : arguments) said += " " + part;
+  for (const std::string& part : settings) said += " " + part;
+  step(said);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return false;
   std::vector<std::string> command{environment("KURVLUX_PROGRAM", "kurvlux")};
@@ -377,10 +396,12 @@ bool Program::enabled(int id) {
 }
 
 void Program::click(int id) {
+  step("click control " + std::to_string(id));
   if (Accessible* a = control(id)) clickIn(a->object, 0.5, scale());
 }
 
 void Program::typeInto(int id, const std::string& text) {
+  step("type \"" + text + "\" into control " + std::to_string(id));
   Accessible* a = control(id);
   if (!a || !clickIn(a->object, 0.3, scale())) return;
   xdotool("key ctrl+a BackSpace");
@@ -391,6 +412,7 @@ void Program::chooseMode(int index) {
   // As a screen reader's user picks an item: through the box's selection.
   // The keyboard path needs the list popped up first, which in the slow
   // modes (one window event per 50 ms pass) takes seconds to settle.
+  step("choose mode " + std::to_string(index));
   Accessible* a = control(8);
   if (!a) return;
   if (AtspiSelection* selection = atspi_accessible_get_selection_iface(a->object)) {
@@ -436,10 +458,12 @@ Program::Box Program::clientArea() {
 }
 
 void Program::activate(int id) {
+  step("activate control " + std::to_string(id));
   if (Accessible* a = control(id)) doAction(a->object);
 }
 
 void Program::setText(int id, const std::string& text) {
+  step("set the text of control " + std::to_string(id) + " to \"" + text + "\"");
   Accessible* a = control(id);
   AtspiAccessible* entry = a ? entryOf(a->object) : nullptr;
   if (!entry) return;
@@ -463,7 +487,10 @@ int Program::focusedControl() {
   return -1;
 }
 
-void Program::key(const std::string& keys) { xdotool("key " + keys); }
+void Program::key(const std::string& keys) {
+  step("key " + keys);
+  xdotool("key " + keys);
+}
 
 // A box is one of the application's windows.
 bool Program::boxShown(int timeoutMs) {
@@ -502,6 +529,7 @@ std::string Program::answerBox(int timeoutMs) {
 int Program::closeFromTitleBar(int timeoutMs) {
   AtspiAccessible* button =
       find(app_->object, [](AtspiAccessible* node) { return withRole(ATSPI_ROLE_PUSH_BUTTON)(node) && nameOf(node) == "Close"; });
+  step("close from the title bar");
   if (button) {
     doAction(button);
     g_object_unref(button);
@@ -510,6 +538,7 @@ int Program::closeFromTitleBar(int timeoutMs) {
 }
 
 int Program::destroyWindow(int timeoutMs) {
+  step("destroy the window");
   xdotool("windowclose " + std::to_string(window_));
   return exitCode(timeoutMs);
 }
@@ -529,6 +558,7 @@ int Program::close(int timeoutMs) {
 }
 
 void Program::requestClose() {
+  step("close request");
   auto* display = static_cast<Display*>(display_);
   XEvent event{};
   event.xclient.type = ClientMessage;
