@@ -9,46 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "e2e/canvas_checks.hpp"
 #include "e2e/probe.hpp"
 
 namespace {
 
+using probe::differingPixels;
 using probe::endsWith;
 using probe::Program;
+using probe::showsFullTrace;
 using probe::statisticsUpdate;
 using probe::waitUntil;
-
-constexpr unsigned blue = 0x0000FF;
-constexpr int canvasWidth = 1000;
-constexpr int canvasHeight = 256;
-
-unsigned pixelAt(const std::vector<unsigned>& canvas, int x, int y) {
-  return canvas[static_cast<std::size_t>(y) * canvasWidth + static_cast<std::size_t>(x)];
-}
-
-bool columnHasBlue(const std::vector<unsigned>& canvas, int x) {
-  for (int y = 0; y < canvasHeight; ++y) {
-    if (pixelAt(canvas, x, y) == blue) return true;
-  }
-  return false;
-}
-
-// A trace that spans the canvas, as an oscilloscope frame does; a rolling
-// chart with a few points, or a cleared canvas, does not.
-bool showsFullTrace(const std::vector<unsigned>& canvas) {
-  for (int x = 50; x < canvasWidth; x += 100) {
-    if (!columnHasBlue(canvas, x)) return false;
-  }
-  return true;
-}
-
-// How many pixels differ between two canvas pictures.
-int differingPixels(const std::vector<unsigned>& a, const std::vector<unsigned>& b) {
-  if (a.size() != b.size()) return -1;
-  int count = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) count += a[i] != b[i] ? 1 : 0;
-  return count;
-}
 
 // The canvas once it has stopped changing for a moment.
 std::vector<unsigned> settledCanvas(const Program& program) {
@@ -182,29 +153,6 @@ TEST_F(Fault, PortHeldByAnotherProcess) {
   expectClosesCleanly();
 }
 
-TEST_F(Fault, BaudRateTextsEitherStreamOrReleaseTheToggle) {
-  program.setComboText(6, L"COM7");
-  for (const wchar_t* text : {L"abc", L"", L"-5", L"99999999999", L"1843200"}) {
-    SCOPED_TRACE(probe::narrow(text));
-    program.setComboText(7, text);
-    ASSERT_EQ(program.comboText(7), text);
-    const bool opened = pressConnect();
-    std::printf("baud rate text \"%s\": %s\n", probe::narrow(text).c_str(),
-                opened ? "accepted, streaming" : "rejected");
-    if (opened) {
-      EXPECT_TRUE(statisticsUpdate(program)) << probe::narrow(program.statusText(1));
-      disconnect();
-    } else {
-      ASSERT_TRUE(program.catchUp());
-      EXPECT_TRUE(showsDisconnected(program));
-    }
-  }
-  program.setComboText(7, L"250000");
-  ASSERT_TRUE(pressConnect());
-  EXPECT_TRUE(statisticsUpdate(program));
-  expectClosesCleanly();
-}
-
 // Noise, so that frames that are still drawn differ from each other, even
 // those that start at the same trigger value.
 class FaultOnNoise : public Fault {
@@ -243,19 +191,38 @@ TEST_F(FaultOnNoise, ThresholdsThatNoByteCanArmKeepTheLastFrame) {
   expectClosesCleanly();
 }
 
-TEST_F(Fault, PortNamesThatNameNoPortReleaseTheToggle) {
-  // No name, a port that is not there, and a long name that starts with a
-  // real port's name: only the whole name counts.
+// Texts in the port and baud-rate boxes. A name that names no port (none,
+// a port that is not there, a long name that starts with a real port's
+// name: only the whole name counts) releases the toggle; a baud-rate text
+// either streams or releases it.
+TEST_F(Fault, TextsInTheBoxesEitherStreamOrReleaseTheToggle) {
   const std::wstring longName = L"COM7" + std::wstring(296, L'7');
-  for (const std::wstring& name : {std::wstring(), longName, std::wstring(L"COM99")}) {
-    SCOPED_TRACE(name.size());
-    program.setComboText(6, name);
-    EXPECT_EQ(program.comboText(6), name);
-    EXPECT_FALSE(pressConnect());
-    ASSERT_TRUE(program.catchUp());
-    EXPECT_TRUE(showsDisconnected(program));
-    EXPECT_EQ(program.statusText(1), L"\t0 Werte/s");
+  enum Outcome { released, streams, either };
+  const struct {
+    int box;
+    std::wstring text;
+    Outcome outcome;
+  } cases[] = {{6, L"", released}, {6, longName, released}, {6, L"COM99", released}, {6, L"COM7", streams},
+               {7, L"abc", either}, {7, L"", either},       {7, L"-5", either},      {7, L"99999999999", either},
+               {7, L"1843200", either}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(probe::narrow(c.text.substr(0, 20)));
+    program.setComboText(c.box, c.text);
+    ASSERT_EQ(program.comboText(c.box), c.text);
+    const bool opened = pressConnect();
+    std::printf("%s \"%.20s\": %s\n", c.box == 6 ? "port" : "baud rate", probe::narrow(c.text).c_str(),
+                opened ? "streams" : "released");
+    if (opened) {
+      EXPECT_NE(c.outcome, released);
+      EXPECT_TRUE(statisticsUpdate(program)) << probe::narrow(program.statusText(1));
+      disconnect();
+    } else {
+      EXPECT_NE(c.outcome, streams);
+      EXPECT_TRUE(showsDisconnected(program));
+      EXPECT_EQ(program.statusText(1), L"\t0 Werte/s");
+    }
   }
+  program.setComboText(7, L"250000");
   connectStreaming();
   expectClosesCleanly();
 }

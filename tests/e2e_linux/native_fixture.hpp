@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "e2e/canvas_checks.hpp"
 #include "e2e_linux/probe_linux.hpp"
 #include "ui/controls.hpp"
 
@@ -20,12 +21,8 @@ inline bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-inline int differingPixels(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-  if (a.size() != b.size()) return -1;
-  int count = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) count += a[i] != b[i] ? 1 : 0;
-  return count;
-}
+using probe::differingPixels;
+using probe::showsFullTrace;
 
 inline std::string workFolder() {
   const char* folder = std::getenv("KURVLUX_E2E_DIR");
@@ -47,8 +44,9 @@ class NativeProgram : public testing::Test {
     const std::size_t before = program.standardError().size();
     program.click(kurvlux::connectToggleId);
     probe::waitUntil([&] {
+      const std::string said = "\n" + saidSince(before);
       return program.text(kurvlux::connectToggleId) == "Trennen" ||
-             ("\n" + saidSince(before)).find("\nkurvlux: ") != std::string::npos;
+             (said.find("\nkurvlux: ") != std::string::npos && said.back() == '\n');
     });
     return program.text(kurvlux::connectToggleId) == "Trennen" && program.pressed(kurvlux::connectToggleId);
   }
