@@ -230,23 +230,13 @@ TEST_F(Fault, TextsInTheBoxesEitherStreamOrReleaseTheToggle) {
 TEST_F(Fault, BurstBehindTheInfoBoxesIsReadAfterwards) {
   connectStreaming();
   program.click(12);
-  HWND first = nullptr;
-  ASSERT_TRUE(waitUntil([&] {
-    const auto boxes = program.messageBoxes();
-    if (boxes.empty()) return false;
-    first = boxes.front();
-    return true;
-  }));
+  HWND first = program.nextMessageBox();
+  ASSERT_NE(first, nullptr);
   // The loop stands still while the box is open; the board keeps sending.
   Sleep(2500);
   PostMessageW(first, WM_COMMAND, IDOK, 0);
-  HWND second = nullptr;
-  ASSERT_TRUE(waitUntil([&] {
-    const auto boxes = program.messageBoxes();
-    if (boxes.empty() || boxes.front() == first) return false;
-    second = boxes.front();
-    return true;
-  }));
+  HWND second = program.nextMessageBox(first);
+  ASSERT_NE(second, nullptr);
   PostMessageW(second, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(waitUntil([&] { return program.messageBoxes().empty(); }));
   EXPECT_FALSE(program.pressed(12));

@@ -294,15 +294,6 @@ void Program::selectComboItem(int id, int index) const {
   SendMessageTimeoutW(control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, 5000, &result);
 }
 
-unsigned Program::canvasPixel(int x, int y) const {
-  POINT point{x, y};
-  ClientToScreen(control(5), &point);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-}
-
 std::vector<unsigned> Program::canvasPixels() const {
   constexpr int width = 1000;
   constexpr int height = 256;
@@ -391,6 +382,16 @@ std::pair<long, long> steadyFigures(const Program& program) {
   std::printf("frames per second read: %ld..%ld, values per second read: %ld..%ld\n", frames.front(), frames.back(),
               values.front(), values.back());
   return {frames[2], values[2]};
+}
+
+HWND Program::nextMessageBox(HWND previous) const {
+  HWND found = nullptr;
+  waitUntil([&] {
+    const std::vector<HWND> boxes = messageBoxes();
+    found = boxes.empty() || boxes.front() == previous ? nullptr : boxes.front();
+    return found != nullptr;
+  });
+  return found;
 }
 
 std::wstring windowText(HWND window) {

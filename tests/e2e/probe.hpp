@@ -63,8 +63,6 @@ class Program {
   void click(int id) const;
   void setComboText(int id, const std::wstring& text) const;
   void selectComboItem(int id, int index) const;
-  // The canvas pixel (x, y) as it is on the screen, as 0xRRGGBB.
-  unsigned canvasPixel(int x, int y) const;
   // The whole 1000 x 256 canvas as it is on the screen, row by row, as
   // 0xRRGGBB, read in one copy (much faster than pixel by pixel).
   std::vector<unsigned> canvasPixels() const;
@@ -77,6 +75,9 @@ class Program {
   bool catchUp(int timeoutMs = 10000) const;
   // Top-level message boxes of the program that are open now.
   std::vector<HWND> messageBoxes() const;
+  // Waits for a message box of the program other than `previous`; nullptr
+  // on time-out.
+  HWND nextMessageBox(HWND previous = nullptr) const;
 
  private:
   // Sends a message whose lParam points to a buffer in the program's

@@ -14,6 +14,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine_env.sh"
+# The CPU time and memory of the running program, which the throughput runs
+# of tools/throughput.sh ask for.
+source "$here/../../tools/throughput/program_usage.sh"
 
 win32_dir=$(cd "$1" && pwd)
 native_dir=$(cd "$2" && pwd)
@@ -61,27 +64,6 @@ start_board() {
     sleep 0.05
   done
   return 1
-}
-
-# The running Kurvlux.exe: Wine shows it under its Windows path. A shell
-# whose arguments merely name an .exe (tools/throughput.sh with an earlier
-# build) must not be taken for it.
-program_pid() { pgrep -n -f '^[A-Za-z]:\\.*Kurvlux\.exe'; }
-
-# User plus system CPU seconds the running Kurvlux.exe has used so far.
-program_cpu_seconds() {
-  local pid
-  pid=$(program_pid)
-  [ -n "$pid" ] || { echo "none"; return; }
-  awk -v tick="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / tick }' "/proc/$pid/stat"
-}
-
-# Resident memory of the running Kurvlux.exe in kB.
-program_resident_kb() {
-  local pid
-  pid=$(program_pid)
-  [ -n "$pid" ] || { echo "none"; return; }
-  awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"
 }
 
 answer() {

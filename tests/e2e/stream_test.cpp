@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <string>
 
+#include "e2e/canvas_checks.hpp"
 #include "e2e/probe.hpp"
 #include "fakes/reference_canvas.hpp"
 #include "text/wide_text_win32.hpp"
@@ -12,15 +13,6 @@ namespace {
 
 using probe::leadingNumber;
 using probe::Program;
-
-bool hasBlueInCanvas(const Program& program) {
-  for (int x = 10; x < 1000; x += 7) {
-    for (int y = 0; y < 256; y += 1) {
-      if (program.canvasPixel(x, y) == 0x0000FF) return true;
-    }
-  }
-  return false;
-}
 
 class Board : public testing::Test {
  protected:
@@ -60,7 +52,7 @@ TEST_F(Board, OscilloscopeCountsEveryByteAndDrawsFrames) {
   EXPECT_NEAR(values, 25000, 2500);
   EXPECT_NEAR(frames, 25, 3);
   EXPECT_TRUE(probe::endsWith(program.statusText(0), L" FPS"));
-  EXPECT_TRUE(hasBlueInCanvas(program));
+  EXPECT_TRUE(probe::waitUntil([&] { return probe::showsFullTrace(program.canvasPixels()); }));
 
   program.click(10);
   ASSERT_TRUE(probe::waitUntil([&] { return program.caption(10) == L"Verbinden"; }));
@@ -86,9 +78,7 @@ TEST_F(Board, PausedTriggeredSineMatchesThePortableCanvas) {
   const std::vector<std::uint32_t> expected = kurvlux::fakes::triggeredSineCanvas();
   std::vector<unsigned> shown;
   probe::waitUntil([&] { return (shown = program.canvasPixels()) == expected; });
-  ASSERT_EQ(shown.size(), expected.size());
-  int differing = 0;
-  for (std::size_t i = 0; i < shown.size(); ++i) differing += shown[i] != expected[i] ? 1 : 0;
+  const int differing = probe::differingPixels(shown, expected);
   std::printf("canvas pixels differing from the portable picture: %d\n", differing);
   EXPECT_EQ(differing, 0);
 }
