@@ -163,7 +163,8 @@ void Program::step(const std::string& what) const {
   // The last few are what led to a failure.
   if (steps_.size() == 16) steps_.erase(steps_.begin());
   char when[32];
-  std::snprintf(when, sizeof when, "%8.3f s: ", std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count());
+  const std::chrono::duration<double> since = std::chrono::steady_clock::now() - started_;
+  std::snprintf(when, sizeof when, "%8.3f s: ", since.count());
   steps_.push_back(when + what);
 }
 

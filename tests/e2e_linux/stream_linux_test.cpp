@@ -55,7 +55,8 @@ TEST_P(OnEveryScreen, StreamingSineReadsLikeTheStatusBarAndMatchesThePortableCan
   EXPECT_FALSE(program.enabled(portBoxId));
 
   // What a screen reader reads once the statistics have come.
-  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > rate / 2; })) << program.statusText(1);
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > rate / 2; }))
+      << program.statusText(1);
   const auto [frames, values] = steadyFigures();
   EXPECT_NEAR(frames, rate / 1000, rate / 10000 + 1);
   EXPECT_NEAR(values, rate, rate / 10);
