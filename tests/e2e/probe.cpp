@@ -373,6 +373,7 @@ bool statisticsUpdate(const Program& program) {
 
 std::pair<long, long> steadyFigures(const Program& program) {
   std::vector<long> frames, values;
+  EXPECT_TRUE(statisticsUpdate(program));
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(statisticsUpdate(program));
     values.push_back(leadingNumber(program.statusText(1)));
