@@ -40,8 +40,6 @@ class Program {
   HWND window() const { return window_; }
   HWND statusBar() const;
   HWND control(int id) const;
-  HANDLE process() const { return info_.hProcess; }
-  DWORD processId() const { return info_.dwProcessId; }
 
   std::wstring statusText(int field) const;
   std::vector<int> statusRightEdges() const;
