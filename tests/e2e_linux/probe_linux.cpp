@@ -560,7 +560,10 @@ int Program::close(int timeoutMs) {
 
 void Program::requestClose() {
   step("close request");
+  // Without a window found (a start that failed, or Wayland) there is
+  // nothing to ask; the destructor ends the process.
   auto* display = static_cast<Display*>(display_);
+  if (!display || window_ == 0) return;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window_;
