@@ -180,6 +180,15 @@ void onFocus(AtspiEvent* event, void*) {
   g_boxed_free(ATSPI_TYPE_EVENT, event);
 }
 
+// A busy X server may turn a new connection away for a moment.
+Display* openDisplay() {
+  Display* display = nullptr;
+  if (!waitUntil([&] { return (display = XOpenDisplay(nullptr)) != nullptr; })) {
+    std::fprintf(stderr, "probe: cannot open the X display %s\n", environment("DISPLAY", "(none)").c_str());
+  }
+  return display;
+}
+
 }  // namespace
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -275,7 +284,7 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
   // On Wayland there is no window to find: the accessible tree is all there is.
   const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
-  if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
+  if (pid_ <= 0 || (onX11 && !(display_ = openDisplay()))) return false;
   return (!onX11 || waitUntil([&] { return findWindow(); }, 15000)) &&
          waitUntil([&] { return findAccessibles(); }, 15000);
 }
