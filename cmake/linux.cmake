@@ -50,7 +50,11 @@ else()
     file(GLOB e2e_linux_sources CONFIGURE_DEPENDS tests/e2e_linux/*.cpp)
     add_executable(e2e_linux ${e2e_linux_sources} tests/fakes/memory_image_store.cpp tests/fakes/reference_canvas.cpp)
     target_include_directories(e2e_linux PRIVATE tests tools)
-    # kurvlux_linux for the serial layer the throughput runs read bare.
-    target_link_libraries(e2e_linux PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
+    target_link_libraries(e2e_linux PRIVATE kurvlux_core PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
+    # Measurements, not tests: the steps of tools/throughput.sh --native, with
+    # the serial layer its bare reader reads.
+    add_executable(throughput_probe tools/throughput/throughput_native.cpp tests/e2e_linux/probe_linux.cpp)
+    target_include_directories(throughput_probe PRIVATE tests tools)
+    target_link_libraries(throughput_probe PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
   endif()
 endif()

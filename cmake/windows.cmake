@@ -45,7 +45,12 @@ file(GLOB e2e_sources CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(e2e_sources)
   add_executable(e2e_probe ${e2e_sources} tests/fakes/memory_image_store.cpp tests/fakes/reference_canvas.cpp)
   target_include_directories(e2e_probe PRIVATE tests tools)
-  target_link_libraries(e2e_probe PRIVATE kurvlux_win32 gtest)
+  target_link_libraries(e2e_probe PRIVATE kurvlux_win32 gtest gtest_main)
+  # Measurements, not tests: the steps of tools/throughput.sh, driven through
+  # the same probe by tests/e2e/run_e2e.sh.
+  add_executable(throughput_probe tools/throughput/throughput_win32.cpp tests/e2e/probe.cpp)
+  target_include_directories(throughput_probe PRIVATE tests tools)
+  target_link_libraries(throughput_probe PRIVATE kurvlux_win32 gtest gtest_main)
 endif()
 
 # Where a pass or a completed frame spends its time, under Wine:

@@ -46,7 +46,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 {
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo && cmake --build build/native -j "$jobs" --target board_simulator &&
     cmake -S . -B build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake &&
-    cmake --build build/win32 -j "$jobs" --target Kurvlux e2e_probe pass_profile
+    cmake --build build/win32 -j "$jobs" --target Kurvlux throughput_probe pass_profile
 } >build/throughput-build.log 2>&1 || { tail -n 20 build/throughput-build.log; exit 1; }
 
 if [ "$mode" = fastplot ]; then
@@ -67,9 +67,8 @@ if [ "$mode" = fastplot ]; then
     baseline=${baseline//\//\\}
   fi
   echo "throughput: bare present loop and \"schneller Plot\" for $seconds s" >&2
-  line=$(KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds KURVLUX_BASELINE_EXE="$baseline" \
-    tests/e2e/run_e2e.sh build/win32 build/native --gtest_also_run_disabled_tests \
-    --gtest_filter='Throughput.DISABLED_FastPlot' 2>&1 | tr -d '\r' | grep '^FASTPLOT' || true)
+  line=$(KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/win32/throughput_probe.exe KURVLUX_SECONDS=$seconds KURVLUX_BASELINE_EXE="$baseline" \
+    tests/e2e/run_e2e.sh build/win32 build/native --gtest_filter='Throughput.FastPlot' 2>&1 | tr -d '\r' | grep '^FASTPLOT' || true)
   [ -n "$line" ] || { echo "throughput: the fast-plot run gave no result" >&2; exit 1; }
   get() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$line"; }
   median=$(get werte_median) drawstate=$(get bare_drawstate) bitblt=$(get bare_bitblt)
@@ -92,9 +91,8 @@ results=build/throughput.txt
 : >"$results"
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
-  KURVLUX_E2E_NAME=throughput KURVLUX_BAUD=$baud KURVLUX_SECONDS=$seconds \
-    tests/e2e/run_e2e.sh "${KURVLUX_WIN32_DIR:-build/win32}" build/native --gtest_also_run_disabled_tests \
-    --gtest_filter='Throughput.DISABLED_AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
+  KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/win32/throughput_probe.exe KURVLUX_BAUD=$baud KURVLUX_SECONDS=$seconds \
+    tests/e2e/run_e2e.sh "${KURVLUX_WIN32_DIR:-build/win32}" build/native --gtest_filter='Throughput.AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
 done
 
 printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "FPS" shown | CPU s per s | resident MB start → end |\n'

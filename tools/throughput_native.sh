@@ -18,24 +18,24 @@ jobs=$(nproc 2>/dev/null || echo 2)
 mkdir -p build
 {
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build build/native -j "$jobs" --target kurvlux board_simulator e2e_linux
+    cmake --build build/native -j "$jobs" --target kurvlux board_simulator throughput_probe
 } >build/throughput-native-build.log 2>&1 || { tail -n 20 build/throughput-native-build.log; exit 1; }
 
 # KURVLUX_NATIVE_DIR runs the program of another build folder beside this
 # build's probe (see tools/throughput_rate.sh).
 run() {
-  KURVLUX_E2E_NAME=throughput KURVLUX_SECONDS=$seconds tests/e2e_linux/run_e2e_linux.sh "${KURVLUX_NATIVE_DIR:-build/native}" \
-    --gtest_also_run_disabled_tests --gtest_filter="$1" 2>&1 | grep -E "^$2" || true
+  KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/native/throughput_probe KURVLUX_SECONDS=$seconds \
+    tests/e2e_linux/run_e2e_linux.sh "${KURVLUX_NATIVE_DIR:-build/native}" --gtest_filter="$1" 2>&1 | grep -E "^$2" || true
 }
 
 results=build/throughput-native.txt
 : >"$results"
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
-  KURVLUX_BAUD=$baud run 'NativeThroughput.DISABLED_AtBaudRate' THROUGHPUT >>"$results"
+  KURVLUX_BAUD=$baud run 'NativeThroughput.AtBaudRate' THROUGHPUT >>"$results"
 done
 echo "throughput: \"schneller Plot\" for $seconds s" >&2
-fastplot=$(run 'NativeThroughput.DISABLED_FastPlot' FASTPLOT)
+fastplot=$(run 'NativeThroughput.FastPlot' FASTPLOT)
 
 get() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
 held_back() {

@@ -33,10 +33,10 @@ bash scripts/setup
 jobs=$(nproc 2>/dev/null || echo 2)
 {
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build build/native -j "$jobs" --target kurvlux board_simulator e2e_linux &&
+    cmake --build build/native -j "$jobs" --target kurvlux board_simulator throughput_probe &&
     if [ "$native" = 0 ]; then
       cmake -S . -B build/win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake &&
-        cmake --build build/win32 -j "$jobs" --target Kurvlux e2e_probe
+        cmake --build build/win32 -j "$jobs" --target Kurvlux throughput_probe
     fi
 } >build/throughput-rate-build.log 2>&1 || { tail -n 20 build/throughput-rate-build.log; exit 1; }
 native_dir=${KURVLUX_NATIVE_DIR:-build/native}
@@ -48,13 +48,11 @@ for rate in "${rates[@]}"; do
   for threshold in "${thresholds[@]}"; do
     echo "throughput: $rate B/s, threshold $threshold, for $seconds s" >&2
     if [ "$native" = 1 ]; then
-      KURVLUX_E2E_NAME=throughput KURVLUX_RATE=$rate KURVLUX_THRESHOLD=$threshold KURVLUX_SECONDS=$seconds \
-        tests/e2e_linux/run_e2e_linux.sh "$native_dir" --gtest_also_run_disabled_tests \
-        --gtest_filter='NativeThroughput.DISABLED_AtRate' 2>&1 | grep '^RATE' >>"$results" || true
+      KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/native/throughput_probe KURVLUX_RATE=$rate KURVLUX_THRESHOLD=$threshold KURVLUX_SECONDS=$seconds \
+        tests/e2e_linux/run_e2e_linux.sh "$native_dir" --gtest_filter='NativeThroughput.AtRate' 2>&1 | grep '^RATE' >>"$results" || true
     else
-      KURVLUX_E2E_NAME=throughput KURVLUX_RATE=$rate KURVLUX_THRESHOLD=$threshold KURVLUX_SECONDS=$seconds \
-        tests/e2e/run_e2e.sh "$win32_dir" "$native_dir" --gtest_also_run_disabled_tests \
-        --gtest_filter='Throughput.DISABLED_AtRate' 2>&1 | tr -d '\r' | grep '^RATE' >>"$results" || true
+      KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/win32/throughput_probe.exe KURVLUX_RATE=$rate KURVLUX_THRESHOLD=$threshold KURVLUX_SECONDS=$seconds \
+        tests/e2e/run_e2e.sh "$win32_dir" "$native_dir" --gtest_filter='Throughput.AtRate' 2>&1 | tr -d '\r' | grep '^RATE' >>"$results" || true
     fi
   done
 done

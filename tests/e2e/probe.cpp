@@ -4,12 +4,15 @@
 #include "e2e/probe.hpp"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -82,6 +85,14 @@ std::string askHost(const std::string& request) {
 }
 
 Program::~Program() {
+  if (testing::Test::HasFailure() && !steps_.empty()) {
+    std::printf("Kurvlux.exe, the last steps the probe took:\n");
+    for (const std::string& what : steps_) std::printf("  %s\n", what.c_str());
+    std::ifstream in(errorPath_.c_str(), std::ios::binary);
+    const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::printf("its standard error:%s%s", said.empty() ? " (nothing)\n" : "\n", said.c_str());
+  }
+  if (!errorPath_.empty()) DeleteFileW(errorPath_.c_str());
   if (info_.hProcess != nullptr) {
     if (running()) {
       TerminateProcess(info_.hProcess, 99);
@@ -96,10 +107,25 @@ bool Program::start(const std::wstring& program) {
   std::wstring exe = program.empty() ? environment(L"KURVLUX_EXE") : program;
   if (exe.empty()) exe = L"Kurvlux.exe";
   std::wstring commandLine = L"\"" + exe + L"\"";
+  step("start " + narrow(exe));
+  static int started = 0;
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  errorPath_ = std::wstring(folder) + L"kurvlux-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(++started) + L".err";
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE errors = CreateFileW(errorPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info_)) {
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = errors;
+  startup.hStdError = errors;
+  const BOOL created = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &info_);
+  if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);
+  if (!created) {
     info_ = PROCESS_INFORMATION{};
     return false;
   }
@@ -133,7 +159,17 @@ DWORD Program::waitForExit(int timeoutMs) {
   return code;
 }
 
+void Program::step(const std::string& what) const {
+  // The last few are what led to a failure.
+  if (steps_.size() == 16) steps_.erase(steps_.begin());
+  char when[32];
+  const std::chrono::duration<double> since = std::chrono::steady_clock::now() - started_;
+  std::snprintf(when, sizeof when, "%8.3f s: ", since.count());
+  steps_.push_back(when + what);
+}
+
 DWORD Program::close(int timeoutMs) {
+  step("close");
   PostMessageW(window_, WM_CLOSE, 0, 0);
   return waitForExit(timeoutMs);
 }
@@ -242,27 +278,21 @@ RECT Program::controlRect(int id) const {
 void Program::click(int id) const {
   // Posted, not sent: the program serves one message per loop pass, and a
   // click that opens a modal box must not block the probe.
+  step("click control " + std::to_string(id));
   PostMessageW(control(id), BM_CLICK, 0, 0);
 }
 
 void Program::setComboText(int id, const std::wstring& text) const {
+  step("set the text of control " + std::to_string(id) + " to \"" + narrow(text) + "\"");
   HWND edit = FindWindowExW(control(id), nullptr, L"Edit", nullptr);
   DWORD_PTR result = 0;
   SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
 }
 
 void Program::selectComboItem(int id, int index) const {
+  step("select item " + std::to_string(index) + " of control " + std::to_string(id));
   DWORD_PTR result = 0;
   SendMessageTimeoutW(control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, 5000, &result);
-}
-
-unsigned Program::canvasPixel(int x, int y) const {
-  POINT point{x, y};
-  ClientToScreen(control(5), &point);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
 std::vector<unsigned> Program::canvasPixels() const {
@@ -325,6 +355,45 @@ std::vector<HWND> Program::messageBoxes() const {
   WindowSearch search{info_.dwProcessId, {}, L"#32770"};
   EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+long leadingNumber(const std::wstring& text) { return std::wcstol(text.c_str(), nullptr, 10); }
+
+bool endsWith(const std::wstring& text, const std::wstring& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool statisticsUpdate(const Program& program) {
+  program.overwriteStatusText(1, L"-");
+  return waitUntil([&] {
+    const std::wstring text = program.statusText(1);
+    return endsWith(text, L" Werte/s") && leadingNumber(text) > 0;
+  });
+}
+
+std::pair<long, long> steadyFigures(const Program& program) {
+  std::vector<long> frames, values;
+  EXPECT_TRUE(statisticsUpdate(program));
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(statisticsUpdate(program));
+    values.push_back(leadingNumber(program.statusText(1)));
+    frames.push_back(leadingNumber(program.statusText(0)));
+  }
+  std::sort(frames.begin(), frames.end());
+  std::sort(values.begin(), values.end());
+  std::printf("frames per second read: %ld..%ld, values per second read: %ld..%ld\n", frames.front(), frames.back(),
+              values.front(), values.back());
+  return {frames[2], values[2]};
+}
+
+HWND Program::nextMessageBox(HWND previous) const {
+  HWND found = nullptr;
+  waitUntil([&] {
+    const std::vector<HWND> boxes = messageBoxes();
+    found = boxes.empty() || boxes.front() == previous ? nullptr : boxes.front();
+    return found != nullptr;
+  });
+  return found;
 }
 
 std::wstring windowText(HWND window) {

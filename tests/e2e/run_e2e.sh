@@ -9,9 +9,14 @@
 # KURVLUX_E2E_NAME (default "test") names the Wine prefix build/wine/<name>
 # and the work folder build/e2e-<name>, so separate runs can go side by side.
 # KURVLUX_E2E_PORT (default 7) is the COM port number the board appears as.
+# KURVLUX_E2E_PROBE (default: e2e_probe.exe of the win32 build folder) is the
+# probe program to run; tools/throughput.sh runs its throughput_probe.exe.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine_env.sh"
+# The CPU time and memory of the running program, which the throughput runs
+# of tools/throughput.sh ask for.
+source "$here/../../tools/throughput/program_usage.sh"
 
 win32_dir=$(cd "$1" && pwd)
 native_dir=$(cd "$2" && pwd)
@@ -54,32 +59,11 @@ start_board() {
   "$native_dir/board_simulator" --link "$link" "$@" >"$host_dir/board.out" 2>&1 &
   simulator_pid=$!
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 200); do
     [ -s "$host_dir/board.out" ] && [ -e "$link" ] && return 0
     sleep 0.05
   done
   return 1
-}
-
-# The running Kurvlux.exe: Wine shows it under its Windows path. A shell
-# whose arguments merely name an .exe (tools/throughput.sh with an earlier
-# build) must not be taken for it.
-program_pid() { pgrep -n -f '^[A-Za-z]:\\.*Kurvlux\.exe'; }
-
-# User plus system CPU seconds the running Kurvlux.exe has used so far.
-program_cpu_seconds() {
-  local pid
-  pid=$(program_pid)
-  [ -n "$pid" ] || { echo "none"; return; }
-  awk -v tick="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / tick }' "/proc/$pid/stat"
-}
-
-# Resident memory of the running Kurvlux.exe in kB.
-program_resident_kb() {
-  local pid
-  pid=$(program_pid)
-  [ -n "$pid" ] || { echo "none"; return; }
-  awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"
 }
 
 answer() {
@@ -106,7 +90,7 @@ answer() {
 export KURVLUX_EXE="$(windows_path "$win32_dir/Kurvlux.exe")"
 export KURVLUX_E2E_HOST="$(windows_path "$host_dir")"
 
-wine "$win32_dir/e2e_probe.exe" "$@" &
+wine "${KURVLUX_E2E_PROBE:-$win32_dir/e2e_probe.exe}" "$@" &
 probe_pid=$!
 while kill -0 "$probe_pid" 2>/dev/null; do
   if [ -f "$host_dir/request" ]; then

@@ -2,6 +2,7 @@
 // pixels, xdotool for the user's hands.
 #include "e2e_linux/probe_linux.hpp"
 
+#include <gtest/gtest.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -179,6 +180,15 @@ void onFocus(AtspiEvent* event, void*) {
   g_boxed_free(ATSPI_TYPE_EVENT, event);
 }
 
+// A busy X server may turn a new connection away for a moment.
+Display* openDisplay() {
+  Display* display = nullptr;
+  if (!waitUntil([&] { return (display = XOpenDisplay(nullptr)) != nullptr; })) {
+    std::fprintf(stderr, "probe: cannot open the X display %s\n", environment("DISPLAY", "(none)").c_str());
+  }
+  return display;
+}
+
 }  // namespace
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -202,7 +212,7 @@ bool Board::plugIn(const std::vector<std::string>& options) {
   command.insert(command.end(), options.begin(), options.end());
   pid_ = spawn(command, out, out);
   ::close(out);
-  return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; }, 5000);
+  return pid_ > 0 && waitUntil([&] { return access(link_.c_str(), F_OK) == 0; });
 }
 
 std::string Board::device() const {
@@ -229,6 +239,12 @@ struct Program::Accessible {
 Program::Program() { atspi_init(); }
 
 Program::~Program() {
+  if (testing::Test::HasFailure() && !steps_.empty()) {
+    std::printf("kurvlux, the last steps the probe took:\n");
+    for (const std::string& what : steps_) std::printf("  %s\n", what.c_str());
+    const std::string said = standardError();
+    std::printf("its standard error:%s%s", said.empty() ? " (nothing)\n" : "\n", said.c_str());
+  }
   if (running()) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
@@ -244,7 +260,20 @@ Program::~Program() {
   if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
 
+void Program::step(const std::string& what) {
+  // The last few are what led to a failure.
+  if (steps_.size() == 16) steps_.erase(steps_.begin());
+  char when[32];
+  const std::chrono::duration<double> since = std::chrono::steady_clock::now() - started_;
+  std::snprintf(when, sizeof when, "%8.3f s: ", since.count());
+  steps_.push_back(when + what);
+}
+
 bool Program::start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings) {
+  std::string said = "start";
+  for (const std::string& part : arguments) said += " " + part;
+  for (const std::string& part : settings) said += " " + part;
+  step(said);
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return false;
   std::vector<std::string> command{environment("KURVLUX_PROGRAM", "kurvlux")};
@@ -255,7 +284,7 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
   // On Wayland there is no window to find: the accessible tree is all there is.
   const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
-  if (pid_ <= 0 || (onX11 && !(display_ = XOpenDisplay(nullptr)))) return false;
+  if (pid_ <= 0 || (onX11 && !(display_ = openDisplay()))) return false;
   // A box may go while its title is read: no error of that may end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   return (!onX11 || waitUntil([&] { return (window_ = findWindow()) != 0; }, 15000)) &&
@@ -381,10 +410,12 @@ bool Program::enabled(int id) {
 }
 
 void Program::click(int id) {
+  step("click control " + std::to_string(id));
   if (Accessible* a = control(id)) clickIn(a->object, 0.5, scale());
 }
 
 void Program::typeInto(int id, const std::string& text) {
+  step("type \"" + text + "\" into control " + std::to_string(id));
   Accessible* a = control(id);
   if (!a || !clickIn(a->object, 0.3, scale())) return;
   xdotool("key ctrl+a BackSpace");
@@ -395,6 +426,7 @@ void Program::chooseMode(int index) {
   // As a screen reader's user picks an item: through the box's selection.
   // The keyboard path needs the list popped up first, which in the slow
   // modes (one window event per 50 ms pass) takes seconds to settle.
+  step("choose mode " + std::to_string(index));
   Accessible* a = control(8);
   if (!a) return;
   if (AtspiSelection* selection = atspi_accessible_get_selection_iface(a->object)) {
@@ -440,10 +472,12 @@ Program::Box Program::clientArea() {
 }
 
 void Program::activate(int id) {
+  step("activate control " + std::to_string(id));
   if (Accessible* a = control(id)) doAction(a->object);
 }
 
 void Program::setText(int id, const std::string& text) {
+  step("set the text of control " + std::to_string(id) + " to \"" + text + "\"");
   Accessible* a = control(id);
   AtspiAccessible* entry = a ? entryOf(a->object) : nullptr;
   if (!entry) return;
@@ -467,7 +501,10 @@ int Program::focusedControl() {
   return -1;
 }
 
-void Program::key(const std::string& keys) { xdotool("key " + keys); }
+void Program::key(const std::string& keys) {
+  step("key " + keys);
+  xdotool("key " + keys);
+}
 
 // A box is one of the application's windows.
 bool Program::boxShown(int timeoutMs) {
@@ -506,6 +543,7 @@ std::string Program::answerBox(int timeoutMs) {
 int Program::closeFromTitleBar(int timeoutMs) {
   AtspiAccessible* button =
       find(app_->object, [](AtspiAccessible* node) { return withRole(ATSPI_ROLE_PUSH_BUTTON)(node) && nameOf(node) == "Close"; });
+  step("close from the title bar");
   if (button) {
     doAction(button);
     g_object_unref(button);
@@ -514,6 +552,7 @@ int Program::closeFromTitleBar(int timeoutMs) {
 }
 
 int Program::destroyWindow(int timeoutMs) {
+  step("destroy the window");
   xdotool("windowclose " + std::to_string(window_));
   return exitCode(timeoutMs);
 }
@@ -540,7 +579,11 @@ int Program::close(int timeoutMs) {
 }
 
 void Program::requestClose() {
+  step("close request");
+  // Without a window found (a start that failed, or Wayland) there is
+  // nothing to ask; the destructor ends the process.
   auto* display = static_cast<Display*>(display_);
+  if (!display || window_ == 0) return;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window_;

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -61,7 +62,8 @@ class Program {
   bool destroyBox(int timeoutMs = 10000);
   bool running();
   pid_t pid() const { return pid_; }
-  // Everything the program wrote on standard error so far.
+  // Everything the program wrote on standard error so far. When the test
+  // has failed, it is printed at the end with the last steps taken.
   std::string standardError() const;
 
   // Status field 0..4 as a screen reader reads it.
@@ -112,10 +114,14 @@ class Program {
   Accessible* field(int index);
   unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
+  // Remembers what the probe did, for the report of a failing test.
+  void step(const std::string& what);
 
   pid_t pid_ = -1;
   int errorPipe_ = -1;
   mutable std::string errors_;
+  std::vector<std::string> steps_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   unsigned long window_ = 0;
   void* display_ = nullptr;
   Accessible* app_ = nullptr;

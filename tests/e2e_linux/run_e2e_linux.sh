@@ -8,13 +8,16 @@
 #   tests/e2e_linux/run_e2e_linux.sh <native build dir> [gtest options]
 #
 # KURVLUX_E2E_NAME (default "test") names the work folder build/e2e-linux-<name>,
-# where screenshots and the simulator's logs stay.
+# where screenshots and the simulator's logs stay. KURVLUX_E2E_PROBE (default:
+# e2e_linux of the build folder) is the probe program to run; tools/throughput.sh
+# runs its throughput_probe.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
 shift
-for needed in "$build/e2e_linux" "$build/kurvlux" "$build/board_simulator"; do
+probe=${KURVLUX_E2E_PROBE:-$build/e2e_linux}
+for needed in "$probe" "$build/kurvlux" "$build/board_simulator"; do
   [ -x "$needed" ] || { echo "run_e2e_linux.sh: $needed is missing; build it first" >&2; exit 2; }
 done
 source "$root/tools/private_display.sh"
@@ -41,11 +44,11 @@ xdotool mousemove 0 0 >/dev/null 2>&1 || true
 # dbus-run-session ends the session bus and the accessibility bus it
 # started when the tests end. It warns when it may not raise its file limit.
 status=0
-dbus-run-session -- "$build/e2e_linux" "$@" 2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
+dbus-run-session -- "$probe" "$@" 2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 
 # As root, once more as user nobody (whom a device left exclusive keeps
 # out), from copies that user can reach wherever the build tree lies.
-if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+if [ -z "${KURVLUX_E2E_PROBE:-}" ] && [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
   user_dir=$(mktemp -d "${TMPDIR:-/tmp}/kurvlux-e2e-nobody.XXXXXX")
   cp "$build/e2e_linux" "$build/kurvlux" "$build/board_simulator" "$user_dir/"
   chmod 755 "$user_dir" && chown nobody "$user_dir"

@@ -67,7 +67,7 @@ for board in a b c; do
   pids+=($!)
 done
 for board in a b c; do
-  for _ in $(seq 1 200); do [ -L "$work/board-$board" ] && break; sleep 0.02; done
+  for _ in $(seq 1 500); do [ -L "$work/board-$board" ] && break; sleep 0.02; done
   [ -L "$work/board-$board" ] || { echo "run_serial_tests.sh: simulator $board did not start" >&2; exit 1; }
 done
 

@@ -1,4 +1,5 @@
-// Not part of the test run: the steps of `tools/throughput.sh --native`.
+// The steps of `tools/throughput.sh --native`, one measurement each, run by
+// tests/e2e_linux/run_e2e_linux.sh with the end-to-end probe.
 // Feeds the real program a counting ramp at the line rate of one baud rate,
 // or at a byte rate of its own, or plots in "schneller Plot", and prints what
 // the status bar showed each second, whether the board was held back and the
@@ -11,7 +12,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "bare_reader.hpp"
+#include "throughput/bare_reader.hpp"
 #include "e2e_linux/native_fixture.hpp"
 #include "serial/serial_port_posix.hpp"
 #include "text/utf8_text.hpp"
@@ -70,7 +71,7 @@ class NativeThroughput : public NativeProgram {
   bool connected = false;
 };
 
-TEST_F(NativeThroughput, DISABLED_AtBaudRate) {
+TEST_F(NativeThroughput, AtBaudRate) {
   const long baud = environmentNumber("KURVLUX_BAUD", 250000);
   const long fed = baud / 10;
   ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", std::to_string(fed)}));
@@ -88,7 +89,7 @@ TEST_F(NativeThroughput, DISABLED_AtBaudRate) {
 // A board that ignores the baud rate, as one with a native USB port does:
 // in one run the bare reader of the same board, then the program, each fed
 // a ramp at KURVLUX_RATE bytes per second, with the threshold KURVLUX_THRESHOLD.
-TEST_F(NativeThroughput, DISABLED_AtRate) {
+TEST_F(NativeThroughput, AtRate) {
   const std::string rate = std::to_string(environmentNumber("KURVLUX_RATE", 1000000));
   const int seconds = static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12));
   const char* thresholdSetting = std::getenv("KURVLUX_THRESHOLD");
@@ -113,7 +114,7 @@ TEST_F(NativeThroughput, DISABLED_AtRate) {
               boardWaits(readerBoard));
 }
 
-TEST_F(NativeThroughput, DISABLED_FastPlot) {
+TEST_F(NativeThroughput, FastPlot) {
   ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", "25000"}));
   ASSERT_TRUE(program.start({board.link()}));
   program.chooseMode(1);

@@ -1,6 +1,8 @@
-// Not part of the test run: one step of tools/throughput.sh. Feeds the real
-// program a counting ramp at the line rate of one baud rate and prints what
-// it showed, whether the board was ever held back, and the CPU it used.
+// The steps of tools/throughput.sh, one measurement each, run under Wine by
+// tests/e2e/run_e2e.sh with the end-to-end probe's hands and eyes: feeds the
+// real program a counting ramp at the line rate of one baud rate, or at a
+// byte rate of its own, or plots in "schneller Plot", and prints what it
+// showed, whether the board was ever held back, and the CPU it used.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bare_reader.hpp"
+#include "throughput/bare_reader.hpp"
 #include "e2e/probe.hpp"
 #include "serial/serial_port_win32.hpp"
 
@@ -196,11 +198,11 @@ FastPlotRun fastPlotRun(const std::wstring& exe, long seconds) {
   return run;
 }
 
-// Not part of the test run: tools/throughput.sh fastplot. The bare present
-// loop in both painters, then the real program in "schneller Plot" fed at
-// the line rate of 250000 baud, in one run on the same display; with
-// KURVLUX_BASELINE_EXE set, an earlier build of the program as well.
-TEST(Throughput, DISABLED_FastPlot) {
+// tools/throughput.sh fastplot: the bare present loop in both painters,
+// then the real program in "schneller Plot" fed at the line rate of 250000
+// baud, in one run on the same display; with KURVLUX_BASELINE_EXE set, an
+// earlier build of the program as well.
+TEST(Throughput, FastPlot) {
   const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
   const double drawState = barePresentsPerSecond(Painter::drawState, 5.0);
   const double bitBlt = barePresentsPerSecond(Painter::bitBlt, 5.0);
@@ -216,7 +218,7 @@ TEST(Throughput, DISABLED_FastPlot) {
               baseline.cpuPerSecond, drawState, bitBlt);
 }
 
-TEST(Throughput, DISABLED_AtBaudRate) {
+TEST(Throughput, AtBaudRate) {
   const long baud = environmentNumber("KURVLUX_BAUD", 250000);
   const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
   const long rate = baud / 10;
@@ -248,12 +250,12 @@ TEST(Throughput, DISABLED_AtBaudRate) {
               elapsed > 0 ? cpu / elapsed : 0.0, memoryStart, memoryEnd, board.c_str());
 }
 
-// Not part of the test run: tools/throughput.sh --rate. A board that ignores
-// the baud rate, as one with a native USB port does: in one run the floor of
-// synchronous full repaints, the bare reader of the board (ClearCommError and
+// tools/throughput.sh --rate: a board that ignores the baud rate, as one
+// with a native USB port does. In one run the floor of synchronous full
+// repaints, the bare reader of the board (ClearCommError and
 // ReadFile through the program's serial layer), then the program, each fed a
 // ramp at KURVLUX_RATE bytes per second, with the threshold KURVLUX_THRESHOLD.
-TEST(Throughput, DISABLED_AtRate) {
+TEST(Throughput, AtRate) {
   const long rate = environmentNumber("KURVLUX_RATE", 1000000);
   const long seconds = environmentNumber("KURVLUX_SECONDS", 12);
   std::wstring threshold = probe::environment(L"KURVLUX_THRESHOLD");
