@@ -74,7 +74,9 @@ class TimedControls final : public Controls {
     Timed t(controlWrites);
     real_.disableControl(id, flag);
   }
-  void addControlItem(int id, int position, TextView text) override { real_.addControlItem(id, position, text); }
+  void addControlItem(int id, int position, TextView text) override {
+    real_.addControlItem(id, position, text);
+  }
   void setControlTooltip(int id, TextView text) override { real_.setControlTooltip(id, text); }
 
  private:
@@ -230,14 +232,15 @@ int runPassProfile(Controls& realControls, StatusBar& realStatusBar, EventPump& 
   realControls.setControlState(connectToggleId, 1);
   // Settle: connect, reset the chart, let the window's start-up messages go.
   for (int i = 0; i < 200; ++i) loop.runPass();
-  const std::initializer_list<Share*> shares = {&copyShare,    &swapShare,    &showShare,     &drawingShare,
-                                                &statusCalls,  &controlReads, &controlWrites, &fetchShare,
-                                                &readShare};
+  const std::initializer_list<Share*> shares = {&copyShare,     &swapShare,   &showShare,
+                                                &drawingShare,  &statusCalls, &controlReads,
+                                                &controlWrites, &fetchShare,  &readShare};
   for (Share* share : shares) *share = Share{share->name};
   plot.frames = 0;
 
   const auto start = ProfileClock::now();
-  const auto end = start + std::chrono::duration_cast<ProfileClock::duration>(std::chrono::duration<double>(options.seconds));
+  const auto end = start + std::chrono::duration_cast<ProfileClock::duration>(
+                               std::chrono::duration<double>(options.seconds));
   long long passes = 0;
   while (ProfileClock::now() < end) {
     if (!loop.runPass()) break;
@@ -267,26 +270,30 @@ int runPassProfile(Controls& realControls, StatusBar& realStatusBar, EventPump& 
   const double units = frameMode ? static_cast<double>(plot.frames) : static_cast<double>(passes);
   const char* unit = frameMode ? "frame" : "pass";
   const double seconds = std::chrono::duration<double>(total).count();
-  std::printf("PROFILE mode=%s passes=%lld frames=%lld seconds=%.2f passes_per_s=%.1f frames_per_s=%.1f "
-              "us_per_%s=%.1f\n",
-              options.mode.c_str(), passes, plot.frames, seconds, static_cast<double>(passes) / seconds,
-              static_cast<double>(plot.frames) / seconds, unit, microseconds(total) / units);
+  std::printf(
+      "PROFILE mode=%s passes=%lld frames=%lld seconds=%.2f passes_per_s=%.1f frames_per_s=%.1f "
+      "us_per_%s=%.1f\n",
+      options.mode.c_str(), passes, plot.frames, seconds, static_cast<double>(passes) / seconds,
+      static_cast<double>(plot.frames) / seconds, unit, microseconds(total) / units);
   auto accounted = ProfileClock::duration{};
   for (const Share* share : shares) {
     if (share->calls == 0) continue;
     accounted += share->time;
     std::printf("PROFILE share=\"%s\" us_per_%s=%.1f percent=%.1f calls_per_%s=%.2f\n", share->name, unit,
-                microseconds(share->time) / units, 100.0 * microseconds(share->time) / microseconds(total), unit,
-                static_cast<double>(share->calls) / units);
+                microseconds(share->time) / units, 100.0 * microseconds(share->time) / microseconds(total),
+                unit, static_cast<double>(share->calls) / units);
   }
   const double rest = microseconds(total - accounted) / units;
-  std::printf("PROFILE share=\"rest (sample walk, trace lines, clear, loop logic)\" us_per_%s=%.1f percent=%.1f "
-              "calls_per_%s=1\n",
-              unit, rest, 100.0 * rest * units / microseconds(total), unit);
+  std::printf(
+      "PROFILE share=\"rest (sample walk, trace lines, clear, loop logic)\" us_per_%s=%.1f percent=%.1f "
+      "calls_per_%s=1\n",
+      unit, rest, 100.0 * rest * units / microseconds(total), unit);
   if (frameMode) {
     // Not a share of its own: part of the rest, timed apart from the loop.
-    std::printf("PROFILE of_the_rest=\"clear for the next frame, timed alone after a ramp frame\" us_per_frame=%.1f\n",
-                microseconds(clearTime));
+    std::printf(
+        "PROFILE of_the_rest=\"clear for the next frame, timed alone after a ramp frame\" "
+        "us_per_frame=%.1f\n",
+        microseconds(clearTime));
   }
   std::fflush(stdout);
   return 0;

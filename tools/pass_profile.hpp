@@ -28,7 +28,7 @@ struct PassProfileOptions {
 PassProfileOptions passProfileOptions(int argc, const char* const* argv);
 
 // Runs the loop for the time asked and prints one PROFILE line per share.
-int runPassProfile(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock, ImageStore& images,
-                   const PassProfileOptions& options);
+int runPassProfile(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
+                   ImageStore& images, const PassProfileOptions& options);
 
 }  // namespace kurvlux

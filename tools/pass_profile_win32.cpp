@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
   using namespace kurvlux;
   const PassProfileOptions options = passProfileOptions(argc, argv);
-  UserInterface ui(plotModeNames);
-  Win32ImageStore images(ui.controls());
+  UserInterfaceWin32 ui(plotModeNames);
+  ImageStoreWin32 images(ui.controls());
   return runPassProfile(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), images, options);
 }

@@ -53,8 +53,8 @@ void MainLoop::showDisconnectedStatus() { writeIdleStatus(platform_.statusBar); 
 void MainLoop::connect() {
   Controls& controls = platform_.controls;
   state_.portName = controls.controlText(portBoxId);
-  state_.baudRate = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(parseInteger(controls.controlText(baudBoxId))));
+  state_.baudRate =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(parseInteger(controls.controlText(baudBoxId))));
   PortSettings settings;
   settings.baudRate = state_.baudRate;
   settings.parity = 0;
@@ -97,8 +97,7 @@ void MainLoop::readAndDispatch() {
   if (state_.waitingCount <= 0) return;
   // More than the buffer holds stays queued in the driver for the next pass.
   const std::int32_t wanted = std::min(state_.waitingCount, receiveBufferSize);
-  const std::int32_t delivered =
-      ports.readPortBytes(serialPortId, state_.receiveBuffer.data(), wanted);
+  const std::int32_t delivered = ports.readPortBytes(serialPortId, state_.receiveBuffer.data(), wanted);
   if (ports.portFailed(serialPortId)) {
     dropFailedConnection();
     return;
@@ -131,8 +130,7 @@ bool MainLoop::runPass() {
   mirrorConnectToggle();
 
   // The threshold only means something to the oscilloscope.
-  const bool oscilloscope =
-      textEquals(controls.controlText(modeListId), plotModes[oscilloscopeMode].name);
+  const bool oscilloscope = textEquals(controls.controlText(modeListId), plotModes[oscilloscopeMode].name);
   controls.disableControl(thresholdBoxId, oscilloscope ? 0 : 1);
 
   // While nothing draws (toggle released, or paused) the last finished

@@ -11,8 +11,8 @@ class MainLoop {
  public:
   // Reads the clock once for each of the two start time stamps. Everything
   // passed in must outlive the loop.
-  MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
-           SerialPorts& ports, PlotOutput& plot);
+  MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock, SerialPorts& ports,
+           PlotOutput& plot);
 
   // One pass; false once the fetched event was the close event.
   bool runPass();

@@ -22,8 +22,7 @@ constexpr double divisionsPerFrame = 20.0;
 void showStatistics(AcquisitionPlatform& platform, std::int32_t n) {
   StatusBar& bar = platform.statusBar;
   const std::int64_t count = n;
-  bar.setStatusText(statusBarId, 0, formatDecimal(count / columnsPerFrame) + u" FPS",
-                    statusCentred);
+  bar.setStatusText(statusBarId, 0, formatDecimal(count / columnsPerFrame) + u" FPS", statusCentred);
   bar.setStatusText(statusBarId, 1, valuesPerSecondText(count), statusCentred);
   // Milliseconds per division, computed in this order and shown as a float
   // so the rounding matches the chart modes' own statistics.
@@ -39,8 +38,7 @@ void showStatistics(AcquisitionPlatform& platform, std::int32_t n) {
 TriggerSetting readTriggerSetting(Controls& controls) {
   const Text text = controls.controlText(thresholdBoxId);
   TriggerSetting trigger;
-  trigger.thresholdValue =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(parseInteger(text)));
+  trigger.thresholdValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(parseInteger(text)));
   trigger.armsAlways = textEquals(text, thresholdOffText);
   return trigger;
 }
@@ -93,8 +91,7 @@ void handleOscilloscopeRead(AcquisitionState& state, AcquisitionPlatform& platfo
   checkModeChange(state, platform.controls, platform.plot);
 
   const bool paused = platform.controls.controlState(pauseToggleId) != 0;
-  walkScopeSamples(state, platform.plot, receivedCount, paused,
-                   readTriggerSetting(platform.controls));
+  walkScopeSamples(state, platform.plot, receivedCount, paused, readTriggerSetting(platform.controls));
 }
 
 }  // namespace kurvlux

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   // first, without opening the display, so that --help and --version work
   // without one and the rest can be checked.
   gtk_parse_args(&argc, &argv);
-  const CommandLine commandLine = readCommandLine(std::vector<std::string>(argv + 1, argv + argc), KURVLUX_VERSION);
+  const CommandLine commandLine =
+      readCommandLine(std::vector<std::string>(argv + 1, argv + argc), KURVLUX_VERSION);
   g_print("%s", commandLine.standardOutput.c_str());
   g_printerr("%s", commandLine.standardError.c_str());
   if (!commandLine.opensWindow) return commandLine.exitStatus;
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   {
     // The port table exists before the window, as on Windows; it closes a
     // port left open when it goes.
-    PosixSerialPorts ports;
+    SerialPortsPosix ports;
     UserInterfaceGtk ui(plotModeNames);
     std::vector<Text> namedDevices;
     for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromFileName(device));
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
     // A kill, Ctrl+C or the closed terminal ends the loop as the close
     // button does; the program ends by that signal once all is put back.
-    EndingSignals signals([&ui] { ui.eventPump().endProgram(); });
+    EndingSignalsGtk signals([&ui] { ui.eventPump().endProgram(); });
     loop.run();
     endingSignal = signals.received();
   }

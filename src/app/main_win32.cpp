@@ -16,11 +16,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kurvlux;
   // The port table exists before the window, so that nothing the window does
   // can find it missing; it closes a port left open when it goes.
-  Win32SerialPorts ports;
-  UserInterface ui(plotModeNames);
+  SerialPortsWin32 ports;
+  UserInterfaceWin32 ui(plotModeNames);
   fillPortBox(ui.controls(), discoverPorts());
 
-  Win32ImageStore images(ui.controls());
+  ImageStoreWin32 images(ui.controls());
   Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());
   plotter.buildCanvas();
 

@@ -44,7 +44,8 @@ void PlotCanvas::clearCanvas() {
     drawingTouched_.restore(view, cleared_.data());
   } else {
     drawBackgroundAndGrid();
-    const std::size_t bytes = static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height);
+    const std::size_t bytes =
+        static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height);
     cleared_.assign(view.pixels, view.pixels + bytes);
     clearedLayout_ = view;
   }

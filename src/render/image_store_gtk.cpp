@@ -23,9 +23,11 @@ void convertBox(const std::uint8_t* pixels, std::int32_t rowLength, int height, 
   unsigned char* data = cairo_image_surface_get_data(picture);
   const int stride = cairo_image_surface_get_stride(picture);
   for (int y = box.y; y < box.y + box.height; ++y) {
-    const std::uint8_t* source = pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength) +
-                                 3 * static_cast<std::size_t>(box.x);
-    auto* target = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride));
+    const std::uint8_t* source =
+        pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength) +
+        3 * static_cast<std::size_t>(box.x);
+    auto* target = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) *
+                                                               static_cast<std::size_t>(stride));
     for (int x = box.x; x < box.x + box.width; ++x, source += 3) {
       target[x] = (std::uint32_t{source[2]} << 16) | (std::uint32_t{source[1]} << 8) | source[0];
     }
@@ -122,7 +124,8 @@ std::intptr_t ImageStoreGtk::controlState(GtkWidget* area) {
 }
 
 void ImageStoreGtk::controlSetState(GtkWidget* area, std::intptr_t value) {
-  if (ImageControl* control = controlOf(area)) control->store->show(*control, static_cast<std::uintptr_t>(value));
+  if (ImageControl* control = controlOf(area))
+    control->store->show(*control, static_cast<std::uintptr_t>(value));
 }
 
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
@@ -139,7 +142,8 @@ gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   return TRUE;
 }
 
-void ImageStoreGtk::createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) {
+void ImageStoreGtk::createImageControl(int control, int x, int y, int width, int height,
+                                       std::uintptr_t bitmap) {
   static const ControlKindGtk imageControlKind{controlState, controlSetState, nullptr, nullptr, nullptr};
   if (!controls_.container()) return;
   auto record = std::make_unique<ImageControl>();
@@ -206,7 +210,9 @@ void ImageStoreGtk::convert(ImageControl& control) {
   const std::size_t bytes = image.pixels.size();
   PixelBox box{0, 0, image.width, image.height};
   const bool known = control.converted.size() == bytes;
-  if (known) box = changedArea(control.converted.data(), image.pixels.data(), image.rowLength, image.width, image.height);
+  if (known)
+    box = changedArea(control.converted.data(), image.pixels.data(), image.rowLength, image.width,
+                      image.height);
   if (box.empty()) return;
   convertBox(image.pixels.data(), image.rowLength, image.height, box, control.picture);
   convertedPixels_ += std::int64_t{box.width} * box.height;
@@ -216,9 +222,11 @@ void ImageStoreGtk::convert(ImageControl& control) {
   }
   // Memory rows run bottom-up.
   for (int y = box.y; y < box.y + box.height; ++y) {
-    const std::size_t offset = static_cast<std::size_t>(image.height - 1 - y) * static_cast<std::size_t>(image.rowLength) +
-                               3 * static_cast<std::size_t>(box.x);
-    std::copy_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(offset), 3 * static_cast<std::size_t>(box.width),
+    const std::size_t offset =
+        static_cast<std::size_t>(image.height - 1 - y) * static_cast<std::size_t>(image.rowLength) +
+        3 * static_cast<std::size_t>(box.x);
+    std::copy_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(offset),
+                3 * static_cast<std::size_t>(box.width),
                 control.converted.begin() + static_cast<std::ptrdiff_t>(offset));
   }
 }

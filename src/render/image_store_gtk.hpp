@@ -28,8 +28,7 @@ class ImageStoreGtk final : public ImageStore {
   std::uintptr_t copyImage(int source, int target) override;
   bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
-  void createImageControl(int control, int x, int y, int width, int height,
-                          std::uintptr_t bitmap) override;
+  void createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) override;
   // The control shows the image's pixels as they are now, whatever is drawn
   // into the image afterwards, until it is shown anew. GTK paints it in the
   // frame that follows; the pixels are converted for cairo only then, or

@@ -21,8 +21,8 @@ namespace kurvlux {
 // (the snapshot, after a presentation), otherwise a private copy taken just
 // before opening (after a show without copy, such as the reset of the
 // chart). The screen thus always repeats the picture last shown.
-struct Win32ImageStore::ImageControl {
-  Win32ImageStore* owner = nullptr;
+struct ImageStoreWin32::ImageControl {
+  ImageStoreWin32* owner = nullptr;
   HWND window = nullptr;
   WNDPROC staticProcedure = nullptr;
   HBITMAP kept = nullptr;
@@ -72,14 +72,13 @@ class MemoryContext {
 
 }  // namespace
 
-Win32ImageStore::Win32ImageStore(ControlTable& controls) : controls_(controls) {}
+ImageStoreWin32::ImageStoreWin32(ControlTableWin32& controls) : controls_(controls) {}
 
-Win32ImageStore::~Win32ImageStore() {
+ImageStoreWin32::~ImageStoreWin32() {
   stopDrawing();
   for (const auto& control : imageControls_) {
     if (control->window != nullptr && IsWindow(control->window)) {
-      SetWindowLongPtrW(control->window, GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(control->staticProcedure));
+      SetWindowLongPtrW(control->window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control->staticProcedure));
       SetWindowLongPtrW(control->window, GWLP_USERDATA, 0);
     }
     if (control->privateCopy != nullptr) DeleteObject(control->privateCopy);
@@ -89,13 +88,13 @@ Win32ImageStore::~Win32ImageStore() {
   }
 }
 
-Win32ImageStore::Image* Win32ImageStore::find(int number) {
+ImageStoreWin32::Image* ImageStoreWin32::find(int number) {
   if (number < 0 || static_cast<std::size_t>(number) >= images_.size()) return nullptr;
   Image& image = images_[static_cast<std::size_t>(number)];
   return image.bitmap != nullptr ? &image : nullptr;
 }
 
-int Win32ImageStore::numberOfBitmap(HBITMAP bitmap) const {
+int ImageStoreWin32::numberOfBitmap(HBITMAP bitmap) const {
   if (bitmap == nullptr) return -1;
   for (std::size_t i = 0; i < images_.size(); ++i) {
     if (images_[i].bitmap == bitmap) return static_cast<int>(i);
@@ -105,16 +104,17 @@ int Win32ImageStore::numberOfBitmap(HBITMAP bitmap) const {
 
 // Replacing the open image would leave the drawing target writing into
 // released memory; that is refused (the program never asks for it).
-bool Win32ImageStore::replaceable(int number) const { return number >= 0 && number != open_; }
+bool ImageStoreWin32::replaceable(int number) const { return number >= 0 && number != open_; }
 
-void Win32ImageStore::store(int number, Image image) {
-  if (static_cast<std::size_t>(number) >= images_.size()) images_.resize(static_cast<std::size_t>(number) + 1);
+void ImageStoreWin32::store(int number, Image image) {
+  if (static_cast<std::size_t>(number) >= images_.size())
+    images_.resize(static_cast<std::size_t>(number) + 1);
   Image& record = images_[static_cast<std::size_t>(number)];
   if (record.bitmap != nullptr) DeleteObject(record.bitmap);
   record = image;
 }
 
-HBITMAP Win32ImageStore::createBitmap(int width, int height, void** pixels) {
+HBITMAP ImageStoreWin32::createBitmap(int width, int height, void** pixels) {
   if (width <= 0 || height <= 0 || width > maximumImageSide || height > maximumImageSide) return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -126,7 +126,7 @@ HBITMAP Win32ImageStore::createBitmap(int width, int height, void** pixels) {
   return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
 }
 
-std::uintptr_t Win32ImageStore::createImage(int number, int width, int height) {
+std::uintptr_t ImageStoreWin32::createImage(int number, int width, int height) {
   if (!replaceable(number)) return 0;
   Image image;
   image.bitmap = createBitmap(width, height, &image.pixels);
@@ -146,7 +146,7 @@ std::uintptr_t Win32ImageStore::createImage(int number, int width, int height) {
   return reinterpret_cast<std::uintptr_t>(image.bitmap);
 }
 
-void Win32ImageStore::keepStandIns(int number) {
+void ImageStoreWin32::keepStandIns(int number) {
   const Image& image = images_[static_cast<std::size_t>(number)];
   int freshCopy = -1;
   for (std::size_t i = 0; i < images_.size(); ++i) {
@@ -177,7 +177,7 @@ void Win32ImageStore::keepStandIns(int number) {
 // The raster writes straight into the DIB section's memory, so drawing needs
 // no device context: selecting the bitmap into one and out again for every
 // frame cost more under Wine than drawing the frame.
-PixelView Win32ImageStore::startDrawing(int number) {
+PixelView ImageStoreWin32::startDrawing(int number) {
   Image* image = find(number);
   if (image == nullptr || image->pixels == nullptr) return PixelView{};
   keepStandIns(number);
@@ -190,29 +190,29 @@ PixelView Win32ImageStore::startDrawing(int number) {
   return PixelView{static_cast<std::uint8_t*>(image->pixels), rowLength, image->width, image->height};
 }
 
-void Win32ImageStore::stopDrawing() { open_ = -1; }
+void ImageStoreWin32::stopDrawing() { open_ = -1; }
 
 // Copies every pixel of an image into a bitmap of the same size.
-bool Win32ImageStore::blit(HBITMAP target, int sourceNumber) {
+bool ImageStoreWin32::blit(HBITMAP target, int sourceNumber) {
   const Image& source = images_[static_cast<std::size_t>(sourceNumber)];
   MemoryContext targetContext(target);
   MemoryContext sourceContext(source.bitmap);
   const bool copied = targetContext.get() != nullptr && sourceContext.get() != nullptr &&
-                      BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0, 0,
-                             SRCCOPY) != FALSE;
+                      BitBlt(targetContext.get(), 0, 0, source.width, source.height, sourceContext.get(), 0,
+                             0, SRCCOPY) != FALSE;
   GdiFlush();
   return copied;
 }
 
-std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
+std::uintptr_t ImageStoreWin32::copyImage(int source, int target) {
   Image* from = find(source);
   if (from == nullptr || !replaceable(target)) return 0;
   // Every presentation copies the drawing image into the snapshot. A target
   // of the same size keeps its bitmap and only takes the pixels: it is just
   // as independent a copy, without a new DIB section each time. Its handle
   // stays, so a control that shows it shows the new picture.
-  if (Image* into = find(target); into != nullptr && target != source && into->width == from->width &&
-                                  into->height == from->height) {
+  if (Image* into = find(target);
+      into != nullptr && target != source && into->width == from->width && into->height == from->height) {
     // Two DIB sections of one size share one memory layout; copying the
     // memory gives the same pixels as a blit for a quarter of its time.
     if (into->pixels != nullptr && from->pixels != nullptr) {
@@ -244,35 +244,36 @@ std::uintptr_t Win32ImageStore::copyImage(int source, int target) {
   return reinterpret_cast<std::uintptr_t>(copy.bitmap);
 }
 
-bool Win32ImageStore::swapImages(int first, int second) {
+bool ImageStoreWin32::swapImages(int first, int second) {
   Image* a = find(first);
   Image* b = find(second);
   if (a == nullptr || b == nullptr || !replaceable(first) || !replaceable(second)) return false;
   // Bitmaps, and with them the handles the controls keep, go with the pixels.
   std::swap(*a, *b);
   // Records that name an image by number follow it to its new number.
-  const auto renamed = [&](int number) { return number == first ? second : number == second ? first : number; };
+  const auto renamed = [&](int number) {
+    return number == first ? second : number == second ? first : number;
+  };
   for (Image& image : images_) image.copyOf = renamed(image.copyOf);
   for (const auto& control : imageControls_) control->standInNumber = renamed(control->standInNumber);
   return true;
 }
 
-std::uintptr_t Win32ImageStore::imageHandle(int number) {
+std::uintptr_t ImageStoreWin32::imageHandle(int number) {
   const Image* image = find(number);
   return image != nullptr ? reinterpret_cast<std::uintptr_t>(image->bitmap) : 0;
 }
 
-const ControlKind& Win32ImageStore::imageControlKind() {
+const ControlKind& ImageStoreWin32::imageControlKind() {
   static const ControlKind kind{controlState, controlSetState, nullptr, nullptr, nullptr};
   return kind;
 }
 
-void Win32ImageStore::createImageControl(int control, int x, int y, int width, int height,
+void ImageStoreWin32::createImageControl(int control, int x, int y, int width, int height,
                                          std::uintptr_t bitmap) {
-  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, x, y, width,
-                                height, controls_.container(),
-                                reinterpret_cast<HMENU>(static_cast<std::intptr_t>(control)),
-                                GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowExW(
+      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, x, y, width, height, controls_.container(),
+      reinterpret_cast<HMENU>(static_cast<std::intptr_t>(control)), GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return;
   auto record = std::make_unique<ImageControl>();
   record->owner = this;
@@ -285,21 +286,21 @@ void Win32ImageStore::createImageControl(int control, int x, int y, int width, i
   controls_.setControlState(control, static_cast<std::intptr_t>(bitmap));
 }
 
-void Win32ImageStore::showImage(int control, int number) {
+void ImageStoreWin32::showImage(int control, int number) {
   controls_.setControlState(control, static_cast<std::intptr_t>(imageHandle(number)));
 }
 
-std::intptr_t Win32ImageStore::controlState(HWND window) {
+std::intptr_t ImageStoreWin32::controlState(HWND window) {
   const auto* control = reinterpret_cast<const ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   return control != nullptr ? reinterpret_cast<std::intptr_t>(control->kept) : 0;
 }
 
-void Win32ImageStore::controlSetState(HWND window, std::intptr_t value) {
+void ImageStoreWin32::controlSetState(HWND window, std::intptr_t value) {
   auto* control = reinterpret_cast<ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (control != nullptr) control->owner->keepBitmap(*control, asBitmap(value));
 }
 
-void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
+void ImageStoreWin32::keepBitmap(ImageControl& control, HBITMAP bitmap) {
   control.kept = bitmap;
   // A stand-in belongs to the bitmap it stood in for.
   control.standIn = nullptr;
@@ -315,7 +316,8 @@ void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
   // the control already has would only cost a round through the window system.
   RECT bounds{};
   GetWindowRect(control.window, &bounds);
-  if (bounds.right - bounds.left != size.bmWidth + frame || bounds.bottom - bounds.top != size.bmHeight + frame) {
+  if (bounds.right - bounds.left != size.bmWidth + frame ||
+      bounds.bottom - bounds.top != size.bmHeight + frame) {
     SetWindowPos(control.window, nullptr, 0, 0, size.bmWidth + frame, size.bmHeight + frame,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -327,7 +329,7 @@ void Win32ImageStore::keepBitmap(ImageControl& control, HBITMAP bitmap) {
 // onto the control: the same pixels as a full repaint, yet a chart that adds
 // a column per picture no longer sends the whole picture through the window
 // system every time.
-void Win32ImageStore::present(ImageControl& control) {
+void ImageStoreWin32::present(ImageControl& control) {
   // Exposes still waiting are painted first, as the full repaint did.
   UpdateWindow(control.window);
   const HBITMAP bitmap = bitmapToPaint(control);
@@ -342,8 +344,8 @@ void Win32ImageStore::present(ImageControl& control) {
   const std::size_t bytes = rowLength * static_cast<std::size_t>(image.height);
   const auto* pixels = static_cast<const std::uint8_t*>(image.pixels);
   const PixelBox whole{0, 0, image.width, image.height};
-  const bool known =
-      control.shown.size() == bytes && control.shownWidth == image.width && control.shownHeight == image.height;
+  const bool known = control.shown.size() == bytes && control.shownWidth == image.width &&
+                     control.shownHeight == image.height;
   PixelBox box = whole;
   if (known) {
     box = changedArea(control.shown.data(), pixels, static_cast<std::int32_t>(rowLength), image.width,
@@ -364,8 +366,8 @@ void Win32ImageStore::present(ImageControl& control) {
   bool drawn = false;
   if (const HDC screen = GetDC(control.window); screen != nullptr) {
     MemoryContext source(bitmap);
-    drawn = source.get() != nullptr && BitBlt(screen, box.x, box.y, box.width, box.height, source.get(), box.x,
-                                              box.y, SRCCOPY) != FALSE;
+    drawn = source.get() != nullptr &&
+            BitBlt(screen, box.x, box.y, box.width, box.height, source.get(), box.x, box.y, SRCCOPY) != FALSE;
     ReleaseDC(control.window, screen);
   }
   if (!drawn) {
@@ -386,13 +388,13 @@ void Win32ImageStore::present(ImageControl& control) {
   }
 }
 
-void Win32ImageStore::repaintWhole(ImageControl& control) {
+void ImageStoreWin32::repaintWhole(ImageControl& control) {
   control.shown.clear();
   InvalidateRect(control.window, nullptr, FALSE);
   UpdateWindow(control.window);
 }
 
-HBITMAP Win32ImageStore::bitmapToPaint(const ImageControl& control) const {
+HBITMAP ImageStoreWin32::bitmapToPaint(const ImageControl& control) const {
   const int number = numberOfBitmap(control.kept);
   // A handle that no longer names an image of the table may have been
   // released; drawing it could show whatever now has that handle.
@@ -408,17 +410,17 @@ HBITMAP Win32ImageStore::bitmapToPaint(const ImageControl& control) const {
 // The bitmap at the control's top-left corner in its natural size. A plain
 // copy puts the same pixels on screen as drawing the bitmap through
 // DrawStateW, which takes a detour through a bitmap of its own.
-void Win32ImageStore::paint(const ImageControl& control, HDC context) const {
+void ImageStoreWin32::paint(const ImageControl& control, HDC context) const {
   const HBITMAP bitmap = bitmapToPaint(control);
   if (bitmap == nullptr) return;
   BITMAP size{};
   if (GetObjectW(bitmap, sizeof(size), &size) == 0) return;
   MemoryContext source(bitmap);
-  if (source.get() != nullptr) BitBlt(context, 0, 0, size.bmWidth, size.bmHeight, source.get(), 0, 0, SRCCOPY);
+  if (source.get() != nullptr)
+    BitBlt(context, 0, 0, size.bmWidth, size.bmHeight, source.get(), 0, 0, SRCCOPY);
 }
 
-LRESULT CALLBACK Win32ImageStore::controlProcedure(HWND window, UINT message, WPARAM wParam,
-                                                   LPARAM lParam) {
+LRESULT CALLBACK ImageStoreWin32::controlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* control = reinterpret_cast<ImageControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC staticProcedure = control->staticProcedure;

@@ -13,12 +13,12 @@
 
 namespace kurvlux {
 
-class Win32ImageStore final : public ImageStore {
+class ImageStoreWin32 final : public ImageStore {
  public:
-  explicit Win32ImageStore(ControlTable& controls);
-  ~Win32ImageStore() override;
-  Win32ImageStore(const Win32ImageStore&) = delete;
-  Win32ImageStore& operator=(const Win32ImageStore&) = delete;
+  explicit ImageStoreWin32(ControlTableWin32& controls);
+  ~ImageStoreWin32() override;
+  ImageStoreWin32(const ImageStoreWin32&) = delete;
+  ImageStoreWin32& operator=(const ImageStoreWin32&) = delete;
 
   std::uintptr_t createImage(int number, int width, int height) override;
   PixelView startDrawing(int number) override;
@@ -26,8 +26,7 @@ class Win32ImageStore final : public ImageStore {
   std::uintptr_t copyImage(int source, int target) override;
   bool swapImages(int first, int second) override;
   std::uintptr_t imageHandle(int number) override;
-  void createImageControl(int control, int x, int y, int width, int height,
-                          std::uintptr_t bitmap) override;
+  void createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) override;
   void showImage(int control, int number) override;
 
   // The image control kind, shared by every image control.
@@ -64,7 +63,7 @@ class Win32ImageStore final : public ImageStore {
   static void controlSetState(HWND window, std::intptr_t value);
   static LRESULT CALLBACK controlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  ControlTable& controls_;
+  ControlTableWin32& controls_;
   std::vector<Image> images_;
   std::vector<std::unique_ptr<ImageControl>> imageControls_;
   // The image open for drawing.

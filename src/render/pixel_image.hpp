@@ -28,7 +28,8 @@ struct PixelImage {
 
   // Every pixel black; nothing for a size no image may have.
   static std::optional<PixelImage> black(std::uintptr_t handle, int width, int height) {
-    if (width <= 0 || height <= 0 || width > maximumImageSide || height > maximumImageSide) return std::nullopt;
+    if (width <= 0 || height <= 0 || width > maximumImageSide || height > maximumImageSide)
+      return std::nullopt;
     PixelImage image;
     image.handle = handle;
     image.width = width;

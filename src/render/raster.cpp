@@ -27,8 +27,8 @@ std::int64_t truncated(double value) {
 // o the other. Returns false when both ends lie beyond the same border. The
 // slope comes from the ends as they were on entry, and the first end is
 // moved before the second.
-bool clipAxis(std::int64_t& c1, std::int64_t& o1, std::int64_t& c2, std::int64_t& o2,
-              std::int64_t lo, std::int64_t hi) {
+bool clipAxis(std::int64_t& c1, std::int64_t& o1, std::int64_t& c2, std::int64_t& o2, std::int64_t lo,
+              std::int64_t hi) {
   if ((c1 < lo && c2 < lo) || (c1 > hi && c2 > hi)) return false;
   const bool firstOutside = c1 < lo || c1 > hi;
   const bool secondOutside = c2 < lo || c2 > hi;
@@ -101,8 +101,8 @@ void DrawingTarget::verticalRun(std::int64_t x, std::int64_t y, std::int64_t cou
   for (std::int64_t i = 0; i < count; ++i, pixel -= view_.rowLength) writePixel(pixel);
 }
 
-void DrawingTarget::fillBox(std::int32_t x, std::int32_t y, std::int32_t width,
-                            std::int32_t height, ColourValue colour) {
+void DrawingTarget::fillBox(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                            ColourValue colour) {
   if (!open_) return;
   selectColour(colour);
   std::int64_t left = x, top = y, w = width, h = height;

@@ -15,8 +15,7 @@ using ColourValue = std::int32_t;
 // The components are added, not masked: a component above 255 carries into
 // the next one. Computed modulo 2^32 so no argument overflows.
 constexpr ColourValue rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
-  const std::uint32_t sum = static_cast<std::uint32_t>(red) +
-                            static_cast<std::uint32_t>(green) * 256u +
+  const std::uint32_t sum = static_cast<std::uint32_t>(red) + static_cast<std::uint32_t>(green) * 256u +
                             static_cast<std::uint32_t>(blue) * 65536u;
   return static_cast<ColourValue>(sum);
 }
@@ -33,11 +32,9 @@ class DrawingTarget {
 
   // Filled box over columns x..x+w-1 and rows y..y+h-1; a negative size
   // mirrors the box at its start edge.
-  void fillBox(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-               ColourValue colour);
+  void fillBox(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, ColourValue colour);
   // Line from (x1, y1) to (x2, y2), both ends included.
-  void drawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
-                ColourValue colour);
+  void drawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, ColourValue colour);
 
   ColourValue currentColour() const { return colour_; }
   // How often a colour value has been split into components since opening.

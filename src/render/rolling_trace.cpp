@@ -21,8 +21,8 @@ std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kin
     return 0;
   }
   ++valuesDrawn_;
-  canvas_.drawLine(rollingColumn_ - 1, rowOfValue(rollingPrevious_), rollingColumn_,
-                            rowOfValue(value), traceColour);
+  canvas_.drawLine(rollingColumn_ - 1, rowOfValue(rollingPrevious_), rollingColumn_, rowOfValue(value),
+                   traceColour);
   rollingPrevious_ = value;
   canvas_.presentCanvas();
   if (rollingColumn_ >= chartColumns) {
@@ -35,8 +35,7 @@ std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kin
   }
   // Unsigned difference of two readings: right across the clock's wrap.
   if (kind == statisticsKind &&
-      (!statisticsShown_ ||
-       elapsedSince(lastStatisticsTime_, clock_.tickCount()) >= statisticsInterval)) {
+      (!statisticsShown_ || elapsedSince(lastStatisticsTime_, clock_.tickCount()) >= statisticsInterval)) {
     updateStatistics();
   }
   return 0;

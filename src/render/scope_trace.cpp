@@ -7,8 +7,8 @@ constexpr std::int32_t frameColumns = 1000;
 }  // namespace
 
 std::int32_t ScopeTrace::drawScopePoint(std::int32_t value) {
-  canvas_.drawLine(scopeTraceColumn_ - 1, rowOfValue(scopePrevious_), scopeTraceColumn_,
-                            rowOfValue(value), traceColour);
+  canvas_.drawLine(scopeTraceColumn_ - 1, rowOfValue(scopePrevious_), scopeTraceColumn_, rowOfValue(value),
+                   traceColour);
   scopePrevious_ = value;
   // A frame takes 1001 calls: the one at column 1000 draws nothing new (its
   // segment is cut to the pixel column 999 already has) and only closes it.

@@ -40,7 +40,8 @@ void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) c
   for (std::int32_t x = left_; x <= right_; ++x) {
     // Memory rows run bottom-up.
     for (std::int32_t y = first_[static_cast<std::size_t>(x)]; y <= last_[static_cast<std::size_t>(x)]; ++y) {
-      const std::size_t at = static_cast<std::size_t>(view.height - 1 - y) * rowLength + 3 * static_cast<std::size_t>(x);
+      const std::size_t at =
+          static_cast<std::size_t>(view.height - 1 - y) * rowLength + 3 * static_cast<std::size_t>(x);
       std::memcpy(view.pixels + at, clean + at, 3);
     }
   }

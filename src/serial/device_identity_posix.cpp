@@ -86,7 +86,8 @@ std::string portRefusal(const struct stat& status) {
 Text deviceIdentity(const Text& path) {
   struct stat status {};
   if (stat(fileNameFromText(path).c_str(), &status) == 0 && S_ISCHR(status.st_mode)) {
-    return u"device " + textFromLatin1(std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev)));
+    return u"device " + textFromLatin1(std::to_string(major(status.st_rdev)) + ":" +
+                                       std::to_string(minor(status.st_rdev)));
   }
   return normalisedPath(path);
 }

@@ -73,8 +73,9 @@ std::string openErrorReason(int error, const std::optional<DeviceGroup>& group) 
       reason += " (the device belongs to group \"" + group->name +
                 "\", which you were added to after this session began; log in again)";
     } else {
-      reason += " (the device belongs to group \"" + group->name + "\", which you are not in; add yourself with: " +
-                "sudo usermod -aG " + group->name + " $USER, then log in again)";
+      reason += " (the device belongs to group \"" + group->name +
+                "\", which you are not in; add yourself with: " + "sudo usermod -aG " + group->name +
+                " $USER, then log in again)";
     }
   } else if (error == EBUSY) {
     return busyReason(false);

@@ -14,8 +14,8 @@ class RegistryValues final : public SerialDeviceValues {
 
   bool valueName(std::uint32_t index, char16_t* name, std::uint32_t& length) override {
     DWORD capacity = length;
-    const LONG result = RegEnumValueW(key_, index, reinterpret_cast<wchar_t*>(name), &capacity, nullptr, nullptr,
-                                      nullptr, nullptr);
+    const LONG result = RegEnumValueW(key_, index, reinterpret_cast<wchar_t*>(name), &capacity, nullptr,
+                                      nullptr, nullptr, nullptr);
     if (result != ERROR_SUCCESS) return false;
     length = capacity;
     return true;

@@ -43,7 +43,8 @@ std::vector<std::int32_t> collectPortNumbers(SerialDeviceValues& values) {
     std::uint32_t nameLength = nameCapacity;
     if (!values.valueName(index, nameBuffer.data(), nameLength)) break;
     if (nameLength > nameCapacity) nameLength = nameCapacity;
-    const Text name = leftPart(TextView(nameBuffer.data(), nameBuffer.size()), static_cast<std::int32_t>(nameLength));
+    const Text name =
+        leftPart(TextView(nameBuffer.data(), nameBuffer.size()), static_cast<std::int32_t>(nameLength));
     if (textEquals(name, u"")) break;
     std::uint32_t dataSize = dataCapacity;
     if (!values.valueData(name, dataBuffer.data(), dataSize)) continue;

@@ -15,7 +15,8 @@ Text portItemOfDevice(TextView devicePath) {
   const TextView path = untilNul(devicePath);
   // "/dev/" alone would give an empty item, which opens nothing, and
   // "/dev//x" the item "/x", which leads elsewhere.
-  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder) && path[deviceFolder.size()] != u'/') {
+  if (path.size() > deviceFolder.size() && path.starts_with(deviceFolder) &&
+      path[deviceFolder.size()] != u'/') {
     return Text(path.substr(deviceFolder.size()));
   }
   return Text(path);

@@ -91,28 +91,28 @@ void release(const PortHold& hold) {
 
 }  // namespace
 
-PosixSerialPorts::PosixSerialPorts(std::ostream& diagnostics) : diagnostics_(diagnostics) {}
+SerialPortsPosix::SerialPortsPosix(std::ostream& diagnostics) : diagnostics_(diagnostics) {}
 
-PosixSerialPorts::~PosixSerialPorts() { closeAllPorts(); }
+SerialPortsPosix::~SerialPortsPosix() { closeAllPorts(); }
 
-PosixPortEntry* PosixSerialPorts::entryOf(int id) {
+PortEntryPosix* SerialPortsPosix::entryOf(int id) {
   if (id < 0 || static_cast<std::size_t>(id) >= entries_.size()) return nullptr;
   return &entries_[static_cast<std::size_t>(id)];
 }
 
-int PosixSerialPorts::lookUp(int id) {
+int SerialPortsPosix::lookUp(int id) {
   std::lock_guard guard(lock_);
-  const PosixPortEntry* entry = entryOf(id);
+  const PortEntryPosix* entry = entryOf(id);
   return entry != nullptr ? entry->hold.fd : -1;
 }
 
-void PosixSerialPorts::markFailed(int id, int fd) {
+void SerialPortsPosix::markFailed(int id, int fd) {
   std::lock_guard guard(lock_);
   // Only if the port was not closed or replaced meanwhile.
-  if (PosixPortEntry* entry = entryOf(id); entry != nullptr && entry->hold.fd == fd) entry->failed = true;
+  if (PortEntryPosix* entry = entryOf(id); entry != nullptr && entry->hold.fd == fd) entry->failed = true;
 }
 
-bool PosixSerialPorts::holds(dev_t device, const std::string& path) const {
+bool SerialPortsPosix::holds(dev_t device, const std::string& path) const {
   std::lock_guard guard(lock_);
   for (const auto& entry : entries_) {
     if (entry.hold.fd >= 0 && (entry.device == device || entry.path == path)) return true;
@@ -120,11 +120,11 @@ bool PosixSerialPorts::holds(dev_t device, const std::string& path) const {
   return false;
 }
 
-void PosixSerialPorts::report(std::string_view path, std::string_view reason) {
+void SerialPortsPosix::report(std::string_view path, std::string_view reason) {
   diagnostics_ << deviceFailureLine(path, reason) << '\n' << std::flush;
 }
 
-PosixSerialPorts::Opening PosixSerialPorts::take(const std::string& path, const PortSettings& settings) {
+SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const PortSettings& settings) {
   Opening opening;
   PortHold& hold = opening.hold;
   const auto stop = [&](std::string reason) {
@@ -171,7 +171,7 @@ PosixSerialPorts::Opening PosixSerialPorts::take(const std::string& path, const 
   return stop(configure(hold.fd, settings));
 }
 
-std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortSettings& settings) {
+std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortSettings& settings) {
   // -1 means "every port" to closePort and could never be closed on its own.
   if (id < 0) return 0;
   const std::string path = fileNameFromText(devicePathOfPortName(portName));
@@ -188,7 +188,7 @@ std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortS
     const auto index = static_cast<std::size_t>(id);
     if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
     replaced = entries_[index].hold;
-    entries_[index] = PosixPortEntry{opening.hold, false, opening.device, path};
+    entries_[index] = PortEntryPosix{opening.hold, false, opening.device, path};
   }
   // The older port of this identifier closes only now that the new one is
   // open and configured, so a failed open never loses a working port.
@@ -196,14 +196,15 @@ std::uintptr_t PosixSerialPorts::openPort(int id, TextView portName, const PortS
   return static_cast<std::uintptr_t>(opening.hold.fd);
 }
 
-std::int32_t PosixSerialPorts::waitingByteCount(int id) {
+std::int32_t SerialPortsPosix::waitingByteCount(int id) {
   const int fd = lookUp(id);
   if (fd < 0) return 0;
   // An unplugged adapter hangs its line up, and the far end of a closed
   // pseudo-terminal does the same: the device is gone even while bytes of
   // it still wait, so those are not handed on.
   pollfd state{fd, POLLIN, 0};
-  if (retryOnSignal([&] { return poll(&state, 1, 0); }) < 0 || (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+  if (retryOnSignal([&] { return poll(&state, 1, 0); }) < 0 ||
+      (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
     markFailed(id, fd);
     return 0;
   }
@@ -215,12 +216,13 @@ std::int32_t PosixSerialPorts::waitingByteCount(int id) {
   return waiting;
 }
 
-std::int32_t PosixSerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) {
+std::int32_t SerialPortsPosix::readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) {
   const int fd = lookUp(id);
   if (fd < 0 || buffer == nullptr || length <= 0) return 0;
   std::int32_t done = 0;
   while (done < length) {
-    const ssize_t n = retryOnSignal([&] { return read(fd, buffer + done, static_cast<std::size_t>(length - done)); });
+    const ssize_t n =
+        retryOnSignal([&] { return read(fd, buffer + done, static_cast<std::size_t>(length - done)); });
     if (n > 0) {
       done += static_cast<std::int32_t>(n);
     } else if (n < 0 && errno == EAGAIN) {
@@ -236,13 +238,13 @@ std::int32_t PosixSerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::
   return done;
 }
 
-bool PosixSerialPorts::portFailed(int id) {
+bool SerialPortsPosix::portFailed(int id) {
   std::lock_guard guard(lock_);
-  const PosixPortEntry* entry = entryOf(id);
+  const PortEntryPosix* entry = entryOf(id);
   return entry != nullptr && entry->hold.fd >= 0 && entry->failed;
 }
 
-void PosixSerialPorts::closePort(int id) {
+void SerialPortsPosix::closePort(int id) {
   if (id == -1) {
     closeAllPorts();
     return;
@@ -250,21 +252,21 @@ void PosixSerialPorts::closePort(int id) {
   PortHold hold;
   {
     std::lock_guard guard(lock_);
-    PosixPortEntry* entry = entryOf(id);
+    PortEntryPosix* entry = entryOf(id);
     if (entry == nullptr) return;
     hold = entry->hold;
-    *entry = PosixPortEntry{};
+    *entry = PortEntryPosix{};
   }
   release(hold);
 }
 
-void PosixSerialPorts::closeAllPorts() {
+void SerialPortsPosix::closeAllPorts() {
   std::vector<PortHold> open;
   {
     std::lock_guard guard(lock_);
     for (auto& entry : entries_) {
       if (entry.hold.fd >= 0) open.push_back(entry.hold);
-      entry = PosixPortEntry{};
+      entry = PortEntryPosix{};
     }
   }
   for (const PortHold& hold : open) release(hold);

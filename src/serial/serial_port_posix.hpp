@@ -23,21 +23,21 @@ struct PortHold {
   SavedTerminal saved;     // the device's settings before this program changed them
 };
 
-struct PosixPortEntry {
+struct PortEntryPosix {
   PortHold hold;
   bool failed = false;  // the count or a read found the device gone since the open
   dev_t device = 0;     // the device number: two paths to one device are one port
   std::string path;     // the path it was opened with
 };
 
-class PosixSerialPorts final : public SerialPorts {
+class SerialPortsPosix final : public SerialPorts {
  public:
   // A device that cannot be opened gets one line in `diagnostics`; nothing
   // else is ever written there.
-  explicit PosixSerialPorts(std::ostream& diagnostics = std::cerr);
-  ~PosixSerialPorts() override;
-  PosixSerialPorts(const PosixSerialPorts&) = delete;
-  PosixSerialPorts& operator=(const PosixSerialPorts&) = delete;
+  explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr);
+  ~SerialPortsPosix() override;
+  SerialPortsPosix(const SerialPortsPosix&) = delete;
+  SerialPortsPosix& operator=(const SerialPortsPosix&) = delete;
 
   // The port name is a path if it starts with "/", else a device under /dev.
   // The result is the descriptor, which is never 0, 1 or 2. Closing puts the
@@ -61,7 +61,7 @@ class PosixSerialPorts final : public SerialPorts {
   };
   Opening take(const std::string& path, const PortSettings& settings);
   // The identifier's entry, nullptr outside the table; lock_ is held.
-  PosixPortEntry* entryOf(int id);
+  PortEntryPosix* entryOf(int id);
   int lookUp(int id);
   void markFailed(int id, int fd);
   bool holds(dev_t device, const std::string& path) const;
@@ -69,7 +69,7 @@ class PosixSerialPorts final : public SerialPorts {
 
   std::ostream& diagnostics_;
   mutable std::mutex lock_;
-  std::vector<PosixPortEntry> entries_;
+  std::vector<PortEntryPosix> entries_;
 };
 
 }  // namespace kurvlux

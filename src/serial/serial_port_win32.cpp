@@ -69,26 +69,27 @@ void storeCommConfig(const CommConfig& c, DCB& dcb) {
   dcb.XoffChar = c.xoffChar;
 }
 
-Win32SerialPorts::~Win32SerialPorts() { closeAllPorts(); }
+SerialPortsWin32::~SerialPortsWin32() { closeAllPorts(); }
 
-HANDLE Win32SerialPorts::lookUp(int id) const {
+HANDLE SerialPortsWin32::lookUp(int id) const {
   std::lock_guard guard(lock_);
   return table_.handle(id);
 }
 
-void Win32SerialPorts::markFailed(int id, HANDLE handle) {
+void SerialPortsWin32::markFailed(int id, HANDLE handle) {
   std::lock_guard guard(lock_);
   // Only if the port was not closed or replaced meanwhile.
   if (table_.handle(id) == handle) table_.entry(id).failed = true;
 }
 
-std::uintptr_t Win32SerialPorts::openPort(int id, TextView portName, const PortSettings& settings) {
+std::uintptr_t SerialPortsWin32::openPort(int id, TextView portName, const PortSettings& settings) {
   // The table holds non-negative identifiers only; -1 means "every port"
   // to closePort and could never be closed on its own.
   if (!validId(id)) return 0;
   const Text device = devicePath(portName);
   const std::wstring path = wideText(device);
-  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE handle =
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
   // Share mode 0 makes Windows refuse a second open of a port; Wine does not
   // enforce it for serial devices, so a port this program already holds is
@@ -103,7 +104,8 @@ std::uintptr_t Win32SerialPorts::openPort(int id, TextView portName, const PortS
     return 0;
   }
   if (settings.inputQueueSize > 0 && settings.outputQueueSize > 0) {
-    SetupComm(handle, static_cast<DWORD>(settings.inputQueueSize), static_cast<DWORD>(settings.outputQueueSize));
+    SetupComm(handle, static_cast<DWORD>(settings.inputQueueSize),
+              static_cast<DWORD>(settings.outputQueueSize));
   }
   DCB dcb{};
   dcb.DCBlength = sizeof(dcb);
@@ -134,7 +136,7 @@ std::uintptr_t Win32SerialPorts::openPort(int id, TextView portName, const PortS
   return reinterpret_cast<std::uintptr_t>(handle);
 }
 
-std::int32_t Win32SerialPorts::waitingByteCount(int id) {
+std::int32_t SerialPortsWin32::waitingByteCount(int id) {
   HANDLE handle = lookUp(id);
   if (handle == nullptr) return 0;
   DWORD errors = 0;
@@ -149,7 +151,7 @@ std::int32_t Win32SerialPorts::waitingByteCount(int id) {
   return static_cast<std::int32_t>(status.cbInQue > most ? most : status.cbInQue);
 }
 
-std::int32_t Win32SerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) {
+std::int32_t SerialPortsWin32::readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) {
   HANDLE handle = lookUp(id);
   if (handle == nullptr || buffer == nullptr || length <= 0) return 0;
   DWORD read = 0;
@@ -160,13 +162,13 @@ std::int32_t Win32SerialPorts::readPortBytes(int id, std::uint8_t* buffer, std::
   return static_cast<std::int32_t>(read > static_cast<DWORD>(length) ? static_cast<DWORD>(length) : read);
 }
 
-bool Win32SerialPorts::portFailed(int id) {
+bool SerialPortsWin32::portFailed(int id) {
   std::lock_guard guard(lock_);
   if (table_.handle(id) == nullptr) return false;
   return table_.entry(id).failed;
 }
 
-void Win32SerialPorts::closePort(int id) {
+void SerialPortsWin32::closePort(int id) {
   if (id == -1) {
     closeAllPorts();
     return;
@@ -181,7 +183,7 @@ void Win32SerialPorts::closePort(int id) {
   CloseHandle(handle);
 }
 
-void Win32SerialPorts::closeAllPorts() {
+void SerialPortsWin32::closeAllPorts() {
   std::vector<HANDLE> open;
   {
     std::lock_guard guard(lock_);
@@ -195,7 +197,7 @@ void Win32SerialPorts::closeAllPorts() {
   for (HANDLE handle : open) CloseHandle(handle);
 }
 
-std::size_t Win32SerialPorts::tableCapacity() const {
+std::size_t SerialPortsWin32::tableCapacity() const {
   std::lock_guard guard(lock_);
   return table_.capacity();
 }

@@ -33,12 +33,12 @@ class SerialPortTable {
   std::vector<SerialPortEntry> entries_;
 };
 
-class Win32SerialPorts final : public SerialPorts {
+class SerialPortsWin32 final : public SerialPorts {
  public:
-  Win32SerialPorts() = default;
-  ~Win32SerialPorts() override;
-  Win32SerialPorts(const Win32SerialPorts&) = delete;
-  Win32SerialPorts& operator=(const Win32SerialPorts&) = delete;
+  SerialPortsWin32() = default;
+  ~SerialPortsWin32() override;
+  SerialPortsWin32(const SerialPortsWin32&) = delete;
+  SerialPortsWin32& operator=(const SerialPortsWin32&) = delete;
 
   std::uintptr_t openPort(int id, TextView portName, const PortSettings& settings) override;
   std::int32_t waitingByteCount(int id) override;

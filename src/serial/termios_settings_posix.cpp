@@ -19,11 +19,20 @@ std::string applyToTermios(termios& t, const PortSettings& port) {
   const int dataBits = port.dataBits & 0xFF;
   tcflag_t size = 0;
   switch (dataBits) {
-    case 5: size = CS5; break;
-    case 6: size = CS6; break;
-    case 7: size = CS7; break;
-    case 8: size = CS8; break;
-    default: return "cannot use " + std::to_string(dataBits) + " data bits";
+    case 5:
+      size = CS5;
+      break;
+    case 6:
+      size = CS6;
+      break;
+    case 7:
+      size = CS7;
+      break;
+    case 8:
+      size = CS8;
+      break;
+    default:
+      return "cannot use " + std::to_string(dataBits) + " data bits";
   }
   if (parity > 4) return "cannot use parity mode " + std::to_string(parity);
 

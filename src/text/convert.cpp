@@ -18,8 +18,8 @@ Text formatDecimal(std::int64_t value) {
   // The program converts only non-negative values; a negative one is written
   // with a minus sign rather than as the digits of its two's complement.
   const bool negative = value < 0;
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
-                                     : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   std::array<char16_t, 64> digits{};
   std::size_t start = digits.size();
   do {
@@ -34,9 +34,12 @@ namespace {
 
 int digitValue(char16_t c, unsigned base) {
   int value = -1;
-  if (c >= u'0' && c <= u'9') value = c - u'0';
-  else if (c >= u'a' && c <= u'f') value = c - u'a' + 10;
-  else if (c >= u'A' && c <= u'F') value = c - u'A' + 10;
+  if (c >= u'0' && c <= u'9')
+    value = c - u'0';
+  else if (c >= u'a' && c <= u'f')
+    value = c - u'a' + 10;
+  else if (c >= u'A' && c <= u'F')
+    value = c - u'A' + 10;
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 
@@ -122,9 +125,7 @@ char16_t lowerUnit(char16_t c) {
   return c;
 }
 
-char16_t lowerAsciiUnit(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-}
+char16_t lowerAsciiUnit(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
 }  // namespace
 

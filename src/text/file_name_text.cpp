@@ -56,7 +56,8 @@ std::string fileNameFromText(TextView text) {
     if (rest.starts_with("\\\\")) {
       bytes += '\\';
       ++i;
-    } else if (rest.size() >= 4 && rest.starts_with("\\x") && hexDigit(rest[2]) >= 0 && hexDigit(rest[3]) >= 0) {
+    } else if (rest.size() >= 4 && rest.starts_with("\\x") && hexDigit(rest[2]) >= 0 &&
+               hexDigit(rest[3]) >= 0) {
       bytes += static_cast<char>(hexDigit(rest[2]) * 16 + hexDigit(rest[3]));
       i += 3;
     } else {

@@ -65,9 +65,11 @@ Text textFromUtf8(std::string_view utf8) {
   std::size_t i = 0;
   while (i < utf8.size()) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                 : lead >= 0xF0 && lead < 0xF5                                    ? 4
-                                                                                                  : 0;
+    int length = lead < 0x80                   ? 1
+                 : lead >= 0xC2 && lead < 0xE0 ? 2
+                 : lead >= 0xE0 && lead < 0xF0 ? 3
+                 : lead >= 0xF0 && lead < 0xF5 ? 4
+                                               : 0;
     char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
     int taken = 1;
     while (length > 1 && taken < length && i + static_cast<std::size_t>(taken) < utf8.size()) {
@@ -78,8 +80,8 @@ Text textFromUtf8(std::string_view utf8) {
     }
     const bool complete = length != 0 && taken == length;
     // Overlong forms, surrogates and values past U+10FFFF are malformed too.
-    const bool valid = complete && !(length == 3 && c < 0x800) && !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
-                       !(c >= 0xD800 && c <= 0xDFFF);
+    const bool valid = complete && !(length == 3 && c < 0x800) &&
+                       !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) && !(c >= 0xD800 && c <= 0xDFFF);
     appendUtf16(out, valid ? c : replacement);
     i += static_cast<std::size_t>(taken);
   }

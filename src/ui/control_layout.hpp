@@ -14,8 +14,8 @@ namespace kurvlux {
 enum class ControlType { editableComboBox, listComboBox, toggleButton };
 
 // Flags handed to the control constructors.
-constexpr int editableComboFlags = 0x42;  // drop-down with an edit field that scrolls
-constexpr int listComboFlags = 0;         // drop-down list without an edit field
+constexpr int editableComboFlags = 0x42;   // drop-down with an edit field that scrolls
+constexpr int listComboFlags = 0;          // drop-down list without an edit field
 constexpr int toggleButtonFlags = 0x1003;  // a check box that looks like a push button
 
 // The connect toggle's caption while released; the main loop writes it back
@@ -38,7 +38,7 @@ extern const std::array<ControlLayout, 7> controlLayouts;
 
 // 43000, not 43200: that is the rate the list has always offered.
 constexpr std::array<std::int32_t, 24> baudRates{
-    100,   110,   300,   600,    1200,   2400,   4800,   7200,   9600,   14400,  19200,  28800,
+    100,   110,   300,   600,   1200,   2400,   4800,   7200,   9600,   14400,  19200,  28800,
     38400, 43000, 56000, 57600, 115200, 128000, 230400, 250000, 256000, 460800, 921600, 1843200};
 
 // The defaults the loop reads until the user changes them.

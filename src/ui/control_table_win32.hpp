@@ -25,7 +25,7 @@ struct ControlRecord {
   const ControlKind* kind = nullptr;
 };
 
-class ControlTable final : public Controls {
+class ControlTableWin32 final : public Controls {
  public:
   void registerControl(int id, HWND handle, const ControlKind& kind);
   HWND controlHandle(int id) const;

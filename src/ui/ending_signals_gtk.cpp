@@ -7,7 +7,7 @@
 
 namespace kurvlux {
 
-EndingSignals::EndingSignals(std::function<void()> end) : end_(std::move(end)) {
+EndingSignalsGtk::EndingSignalsGtk(std::function<void()> end) : end_(std::move(end)) {
   const int signals[] = {SIGTERM, SIGINT, SIGHUP};
   for (std::size_t i = 0; i < watches_.size(); ++i) {
     struct sigaction inherited {};
@@ -17,15 +17,15 @@ EndingSignals::EndingSignals(std::function<void()> end) : end_(std::move(end)) {
   }
 }
 
-EndingSignals::~EndingSignals() {
+EndingSignalsGtk::~EndingSignalsGtk() {
   for (const Watch& watch : watches_) {
     if (watch.source != 0) g_source_remove(watch.source);
   }
 }
 
-gboolean EndingSignals::onSignal(gpointer data) {
+gboolean EndingSignalsGtk::onSignal(gpointer data) {
   auto* watch = static_cast<Watch*>(data);
-  EndingSignals& owner = *watch->owner;
+  EndingSignalsGtk& owner = *watch->owner;
   // A second signal while the program already ends changes nothing.
   if (owner.received_ == 0) {
     owner.received_ = watch->signal;

@@ -10,15 +10,15 @@
 
 namespace kurvlux {
 
-class EndingSignals {
+class EndingSignalsGtk {
  public:
   // Watches each of the three signals that was not inherited as ignored (a
   // program started under nohup keeps ignoring SIGHUP). `end` runs on the
   // main loop's thread when the first one arrives, never in the handler.
-  explicit EndingSignals(std::function<void()> end);
-  ~EndingSignals();
-  EndingSignals(const EndingSignals&) = delete;
-  EndingSignals& operator=(const EndingSignals&) = delete;
+  explicit EndingSignalsGtk(std::function<void()> end);
+  ~EndingSignalsGtk();
+  EndingSignalsGtk(const EndingSignalsGtk&) = delete;
+  EndingSignalsGtk& operator=(const EndingSignalsGtk&) = delete;
 
   // The signal that arrived first, 0 while none has.
   int received() const { return received_; }
@@ -27,7 +27,7 @@ class EndingSignals {
   static gboolean onSignal(gpointer watch);
 
   struct Watch {
-    EndingSignals* owner = nullptr;
+    EndingSignalsGtk* owner = nullptr;
     int signal = 0;
     guint source = 0;  // 0: not watched
   };

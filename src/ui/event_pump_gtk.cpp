@@ -36,9 +36,10 @@ void EventPumpGtk::endProgram() {
 
 void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) {
   if (ending_) return;
-  GtkWidget* dialog = gtk_dialog_new_with_buttons(utf8FromText(title).c_str(), window_.window(),
-                                                  static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                  "OK", GTK_RESPONSE_OK, nullptr);
+  GtkWidget* dialog = gtk_dialog_new_with_buttons(
+      utf8FromText(title).c_str(), window_.window(),
+      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "OK", GTK_RESPONSE_OK,
+      nullptr);
   if (!dialog) return;
   gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);

@@ -35,7 +35,7 @@ BOOL CALLBACK prepareForModalBox(HWND window, LPARAM data) {
 
 }  // namespace
 
-int Win32EventPump::fetchEvent() {
+int EventPumpWin32::fetchEvent() {
   current_ = EventRecord{};
   if (auto recorded = windows_.events().take()) {
     current_ = *recorded;
@@ -59,7 +59,7 @@ int Win32EventPump::fetchEvent() {
   return current_.number;
 }
 
-void Win32EventPump::pauseMilliseconds(int milliseconds) {
+void EventPumpWin32::pauseMilliseconds(int milliseconds) {
   // A negative count would become a sleep of some fifty days.
   const DWORD duration = milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0;
   timeBeginPeriod(1);
@@ -67,7 +67,7 @@ void Win32EventPump::pauseMilliseconds(int milliseconds) {
   timeEndPeriod(1);
 }
 
-void Win32EventPump::showMessage(TextView title, TextView text, MessageFont) {
+void EventPumpWin32::showMessage(TextView title, TextView text, MessageFont) {
   ChangedWindows changed;
   changed.foreground = GetForegroundWindow();
   DWORD process = 0;
@@ -90,7 +90,7 @@ void Win32EventPump::showMessage(TextView title, TextView text, MessageFont) {
 // rate shown with it. The performance counter gives the same milliseconds
 // since system start to the millisecond; cut to 32 bits, they wrap exactly
 // like GetTickCount.
-std::uint32_t Win32EventPump::tickCount() {
+std::uint32_t EventPumpWin32::tickCount() {
   LARGE_INTEGER counter;
   LARGE_INTEGER frequency;
   if (!QueryPerformanceCounter(&counter) || !QueryPerformanceFrequency(&frequency) ||

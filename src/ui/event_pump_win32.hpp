@@ -11,9 +11,9 @@
 
 namespace kurvlux {
 
-class Win32EventPump final : public EventPump, public Clock {
+class EventPumpWin32 final : public EventPump, public Clock {
  public:
-  explicit Win32EventPump(WindowTable& windows) : windows_(windows) {}
+  explicit EventPumpWin32(WindowTableWin32& windows) : windows_(windows) {}
 
   // Returns a recorded event if one waits; otherwise handles at most one
   // window message and returns its number, 0 when none was pending.
@@ -28,7 +28,7 @@ class Win32EventPump final : public EventPump, public Clock {
   const EventRecord& currentEvent() const { return current_; }
 
  private:
-  WindowTable& windows_;
+  WindowTableWin32& windows_;
   EventRecord current_;
 };
 

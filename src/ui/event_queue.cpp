@@ -8,8 +8,8 @@ void EventQueue::record(const EventRecord& event) {
   constexpr std::int32_t collapsibleBelow = 65537;
   if (!records_.empty()) {
     const EventRecord& newest = records_.back();
-    if (newest.number < collapsibleBelow && newest.number == event.number &&
-        newest.window == event.window && newest.control == event.control && newest.kind == event.kind) {
+    if (newest.number < collapsibleBelow && newest.number == event.number && newest.window == event.window &&
+        newest.control == event.control && newest.kind == event.kind) {
       return;
     }
   }

@@ -29,9 +29,14 @@ Text infoText() {
       u"letztes Update: \t\t15.04.2013\r\n",
       // No single author: the program belongs to its project, which is also
       // the place to reach its developers.
-      u"erstellt von: \t\t", u"Kurvlux-Projekt", u"\r\n",
-      u"E-Mail: \t\t\t", u"über die Projektseite von Kurvlux", u"\r\n\r\n",
-      rule, u"\r\n\r\n",
+      u"erstellt von: \t\t",
+      u"Kurvlux-Projekt",
+      u"\r\n",
+      u"E-Mail: \t\t\t",
+      u"über die Projektseite von Kurvlux",
+      u"\r\n\r\n",
+      rule,
+      u"\r\n\r\n",
       u"Dieses Programm liest die empfangenen Daten byteweise ein und interpretiert sie als "
       u"Binärdaten. ",
       u"Die vertikale Auflösung beträgt 8 Bit (256 Zustände), da immer nur ein Byte ausgewertet "
@@ -45,14 +50,16 @@ Text infoText() {
       u"Typische Zeitauflösung:\t50µs/Pixel (ist für den Arduino möglich)\r\n",
       u"maximale Zeitauflösung:\t5,4µs/Pixel (ist für max. darstellbar)\r\n",
       u"Triggerung:\t\teinfache Triggerung  möglich (pos. Flanke)\r\n\r\n",
-      rule, u"\r\n\r\n",
+      rule,
+      u"\r\n\r\n",
   });
 }
 
 Text sketchText() {
   return joined({
       u"Beispiel für den Arduino-Sketch:\r\n",
-      rule, u"\r\n",
+      rule,
+      u"\r\n",
       u"\r\n",
       u"// Definiert die Bitnamen (sbi -> SetBit = 1, cbi -> ClearBit = 0)\r\n",
       u"#ifndef cbi\r\n",
@@ -77,7 +84,8 @@ Text sketchText() {
       u"    // Analog-Pin 0 einlesen, auf 8 Bit skalieren und übertragen\r\n",
       u"    Serial.write(analogRead(0)/4);\r\n",
       u"}\r\n\r\n",
-      rule, u"\r\n",
+      rule,
+      u"\r\n",
   });
 }
 

@@ -34,7 +34,8 @@ void setCaption(HWND button, TextView text) {
   const std::wstring wide = wideText(text);
   std::wstring shown(wide.size() + 2, L'\0');
   const int length = InternalGetWindowText(button, shown.data(), static_cast<int>(shown.size()));
-  if (length >= 0 && static_cast<std::size_t>(length) == wide.size() && shown.compare(0, wide.size(), wide) == 0) {
+  if (length >= 0 && static_cast<std::size_t>(length) == wide.size() &&
+      shown.compare(0, wide.size(), wide) == 0) {
     return;
   }
   SetWindowTextW(button, wide.c_str());
@@ -110,16 +111,16 @@ const ControlKind editableComboKind{comboState, comboSetState, windowText, setWi
 const ControlKind listComboKind{comboState, comboSetState, listComboText, listComboSetText, comboAddItem};
 const ControlKind buttonKind{buttonState, buttonSetState, windowText, setCaption, nullptr};
 
-HWND createComboBox(ControlTable& controls, int id, int x, int y, int width, int height, int flags) {
+HWND createComboBox(ControlTableWin32& controls, int id, int x, int y, int width, int height, int flags) {
   const int type = flags & CBS_DROPDOWNLIST;
   const bool editable = type == CBS_DROPDOWN || type == CBS_SIMPLE;
   DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP | static_cast<DWORD>(flags);
   // Without an edit field the combo box itself takes the Tab key; with one,
   // the edit field does (below).
   if (!editable) style |= CBS_DROPDOWNLIST | WS_TABSTOP;
-  const HWND combo = CreateWindowExW(0, WC_COMBOBOXW, nullptr, style, x, y, width, comboWindowHeight,
-                                     controls.container(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     GetModuleHandleW(nullptr), nullptr);
+  const HWND combo =
+      CreateWindowExW(0, WC_COMBOBOXW, nullptr, style, x, y, width, comboWindowHeight, controls.container(),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (combo == nullptr) return nullptr;
   useDefaultFont(combo);
   if (editable) {
@@ -135,13 +136,13 @@ HWND createComboBox(ControlTable& controls, int id, int x, int y, int width, int
   return combo;
 }
 
-HWND createButton(ControlTable& controls, int id, int x, int y, int width, int height, TextView caption,
+HWND createButton(ControlTableWin32& controls, int id, int x, int y, int width, int height, TextView caption,
                   int flags) {
   const std::wstring text = wideText(caption);
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | static_cast<DWORD>(flags);
-  const HWND button = CreateWindowExW(0, WC_BUTTONW, text.c_str(), style, x, y, width, height,
-                                      controls.container(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                      GetModuleHandleW(nullptr), nullptr);
+  const HWND button =
+      CreateWindowExW(0, WC_BUTTONW, text.c_str(), style, x, y, width, height, controls.container(),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (button == nullptr) return nullptr;
   useDefaultFont(button);
   controls.registerControl(id, button, buttonKind);

@@ -12,10 +12,10 @@ namespace kurvlux {
 // Flags 0x42 make an editable drop-down whose edit field scrolls; flags 0 a
 // list-only drop-down. The control is created in the table's container and
 // its closed height is made exactly `height`. Returns 0 on failure.
-HWND createComboBox(ControlTable& controls, int id, int x, int y, int width, int height, int flags = 0);
+HWND createComboBox(ControlTableWin32& controls, int id, int x, int y, int width, int height, int flags = 0);
 
 // Flags 0x1003 make a toggle that stays pushed in while pressed.
-HWND createButton(ControlTable& controls, int id, int x, int y, int width, int height, TextView caption,
+HWND createButton(ControlTableWin32& controls, int id, int x, int y, int width, int height, TextView caption,
                   int flags);
 
 extern const ControlKind editableComboKind;

@@ -103,7 +103,8 @@ GdkFilterReturn MainWindowGtk::onNativeEvent([[maybe_unused]] GdkXEvent* native,
   const auto* event = static_cast<const XEvent*>(native);
   const auto isGone = [event](gpointer widget) {
     GdkWindow* own = widget ? gtk_widget_get_window(GTK_WIDGET(widget)) : nullptr;
-    return event->type == DestroyNotify && GDK_IS_X11_WINDOW(own) && event->xdestroywindow.window == GDK_WINDOW_XID(own);
+    return event->type == DestroyNotify && GDK_IS_X11_WINDOW(own) &&
+           event->xdestroywindow.window == GDK_WINDOW_XID(own);
   };
   if (isGone(window->window_)) {
     gtk_widget_unrealize(GTK_WIDGET(window->window_));

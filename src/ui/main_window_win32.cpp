@@ -29,12 +29,12 @@ bool registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
   windowClass.hInstance = instance;
   // LoadImage picks the image of the size asked for from the icon's 48, 32
   // and 16 pixel versions; LoadIcon would scale the 32 pixel one.
-  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXICON),
-                                                    GetSystemMetrics(SM_CYICON), LR_SHARED));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXSMICON),
-                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  windowClass.hIcon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+  windowClass.hIconSm =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   windowClass.lpszClassName = windowClassName;
@@ -94,7 +94,7 @@ void cycleFocus(HWND window, bool forward) {
   showFocusIndication(window, true);
 }
 
-WindowTable::~WindowTable() {
+WindowTableWin32::~WindowTableWin32() {
   for (auto& [id, record] : records_) {
     if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
     if (IsWindow(record->handle)) {
@@ -104,8 +104,8 @@ WindowTable::~WindowTable() {
   }
 }
 
-HWND WindowTable::openWindow(ControlTable& controls, int id, int x, int y, int clientWidth,
-                             int clientHeight, TextView title, std::uint32_t flags) {
+HWND WindowTableWin32::openWindow(ControlTableWin32& controls, int id, int x, int y, int clientWidth,
+                                  int clientHeight, TextView title, std::uint32_t flags) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!registerWindowClass(instance, procedure)) return nullptr;
 
@@ -138,12 +138,12 @@ HWND WindowTable::openWindow(ControlTable& controls, int id, int x, int y, int c
   return window;
 }
 
-HWND WindowTable::windowHandle(int id) const {
+HWND WindowTableWin32::windowHandle(int id) const {
   auto it = records_.find(id);
   return it == records_.end() ? nullptr : it->second->handle;
 }
 
-WindowRecord* WindowTable::findByHandle(HWND window) const {
+WindowRecord* WindowTableWin32::findByHandle(HWND window) const {
   if (window == nullptr) return nullptr;
   for (const auto& [id, record] : records_) {
     if (record->handle == window) return record.get();
@@ -151,11 +151,11 @@ WindowRecord* WindowTable::findByHandle(HWND window) const {
   return nullptr;
 }
 
-void WindowTable::recordEvent(const WindowRecord& record, std::int32_t number) {
+void WindowTableWin32::recordEvent(const WindowRecord& record, std::int32_t number) {
   events_.record(EventRecord{number, record.id, -1, 0, 0, 0});
 }
 
-LRESULT CALLBACK WindowTable::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WindowTableWin32::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     auto* record = static_cast<WindowRecord*>(create->lpCreateParams);
@@ -165,7 +165,7 @@ LRESULT CALLBACK WindowTable::procedure(HWND window, UINT message, WPARAM wParam
   }
   auto* record = reinterpret_cast<WindowRecord*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (record == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  WindowTable& table = *record->table;
+  WindowTableWin32& table = *record->table;
 
   switch (message) {
     case WM_CLOSE:

@@ -26,31 +26,31 @@ enum WindowEvent : std::int32_t {
   windowDeactivatedEvent = 13114,
 };
 
-class WindowTable;
+class WindowTableWin32;
 
 struct WindowRecord {
   int id = -1;
   HWND handle = nullptr;
   HACCEL accelerators = nullptr;
-  WindowTable* table = nullptr;
+  WindowTableWin32* table = nullptr;
   // The control that had the keyboard focus when the window was last deactivated.
   HWND focusBeforeDeactivation = nullptr;
   bool minimisedOrMaximised = false;
 };
 
-class WindowTable {
+class WindowTableWin32 {
  public:
-  WindowTable() = default;
-  WindowTable(const WindowTable&) = delete;
-  WindowTable& operator=(const WindowTable&) = delete;
-  ~WindowTable();
+  WindowTableWin32() = default;
+  WindowTableWin32(const WindowTableWin32&) = delete;
+  WindowTableWin32& operator=(const WindowTableWin32&) = delete;
+  ~WindowTableWin32();
 
   // Opens a top-level window with the given client size. The low three bits
   // of flags choose the placement (1: centred; the x and y given are then
   // ignored), the other bits are the window style. The window is shown at
   // once and becomes the container for the controls created next. Returns
   // 0 on failure, leaving the identifier free.
-  HWND openWindow(ControlTable& controls, int id, int x, int y, int clientWidth, int clientHeight,
+  HWND openWindow(ControlTableWin32& controls, int id, int x, int y, int clientWidth, int clientHeight,
                   TextView title, std::uint32_t flags);
   HWND windowHandle(int id) const;
   // The record of a window of this table, or null for any other window.

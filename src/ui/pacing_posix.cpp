@@ -10,8 +10,8 @@ namespace kurvlux {
 std::uint32_t monotonicMilliseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                            static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+  const auto milliseconds =
+      static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
   return static_cast<std::uint32_t>(milliseconds);
 }
 

@@ -14,7 +14,7 @@ std::uint32_t monotonicMilliseconds();
 // Sleeps n milliseconds, resumed after a signal so the pace stays as asked.
 void sleepMilliseconds(int milliseconds);
 
-class PosixClock final : public Clock {
+class ClockPosix final : public Clock {
  public:
   std::uint32_t tickCount() override { return monotonicMilliseconds(); }
 };

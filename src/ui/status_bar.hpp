@@ -22,8 +22,7 @@ class StatusBar {
  public:
   virtual ~StatusBar() = default;
   virtual void setStatusText(int bar, int field, TextView text, int flags) = 0;
-  virtual void setStatusProgress(int bar, int field, int value, int appearance, int minimum,
-                                 int maximum) = 0;
+  virtual void setStatusProgress(int bar, int field, int value, int appearance, int minimum, int maximum) = 0;
 };
 
 }  // namespace kurvlux

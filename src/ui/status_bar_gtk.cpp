@@ -17,9 +17,12 @@ constexpr int fieldInset = 2;
 
 GtkShadowType shadowOf(int flags) {
   switch (statusBorder(flags)) {
-    case StatusBorder::raised: return GTK_SHADOW_OUT;
-    case StatusBorder::none: return GTK_SHADOW_NONE;
-    case StatusBorder::sunken: break;
+    case StatusBorder::raised:
+      return GTK_SHADOW_OUT;
+    case StatusBorder::none:
+      return GTK_SHADOW_NONE;
+    case StatusBorder::sunken:
+      break;
   }
   return GTK_SHADOW_IN;
 }
@@ -95,10 +98,12 @@ void StatusBarGtk::setStatusText(int bar, int index, TextView text, int flags) {
   gtk_label_set_xalign(GTK_LABEL(field.label), alignmentOf(flags));
   // The rate texts change once a second at most, the label only when they do.
   const std::string utf8 = utf8FromText(text);
-  if (utf8 != gtk_label_get_text(GTK_LABEL(field.label))) gtk_label_set_text(GTK_LABEL(field.label), utf8.c_str());
+  if (utf8 != gtk_label_get_text(GTK_LABEL(field.label)))
+    gtk_label_set_text(GTK_LABEL(field.label), utf8.c_str());
 }
 
-void StatusBarGtk::setStatusProgress(int bar, int index, int value, int appearance, int minimum, int maximum) {
+void StatusBarGtk::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
+                                     int maximum) {
   Bar* found = find(bar);
   if (!found || index < 0 || static_cast<std::size_t>(index) >= found->fields.size()) return;
   Field& field = found->fields[static_cast<std::size_t>(index)];

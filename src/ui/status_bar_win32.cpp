@@ -75,14 +75,14 @@ void placeProgressControl(HWND bar, int index, HWND control) {
 
 }  // namespace
 
-StatusBarTable::~StatusBarTable() {
+StatusBarTableWin32::~StatusBarTableWin32() {
   for (auto& [id, record] : records_) {
     if (IsWindow(record->handle)) RemoveWindowSubclass(record->handle, barHook, hookId);
     if (IsWindow(record->parent)) RemoveWindowSubclass(record->parent, parentHook, hookId);
   }
 }
 
-HWND StatusBarTable::createStatusBar(int id, HWND parent) {
+HWND StatusBarTableWin32::createStatusBar(int id, HWND parent) {
   if (!themedDecided_) {
     themed_ = applicationThemed() && commonControlsVersion() > 0x5FFFF;
     themedDecided_ = true;
@@ -110,17 +110,18 @@ HWND StatusBarTable::createStatusBar(int id, HWND parent) {
   return bar;
 }
 
-void StatusBarTable::addStatusField(int width) {
+void StatusBarTableWin32::addStatusField(int width) {
   StatusBarRecord* record = find(currentBar_);
   if (record == nullptr || record->fields.size() >= maximumFields) return;
-  if (record->fields.size() == record->fields.capacity()) record->fields.reserve(record->fields.size() + fieldTableStep);
+  if (record->fields.size() == record->fields.capacity())
+    record->fields.reserve(record->fields.size() + fieldTableStep);
   StatusField field;
   field.width = width;
   record->fields.push_back(field);
   layout(*record);
 }
 
-void StatusBarTable::setStatusText(int bar, int index, TextView text, int flags) {
+void StatusBarTableWin32::setStatusText(int bar, int index, TextView text, int flags) {
   StatusBarRecord* record = nullptr;
   StatusField* field = fieldOf(bar, index, &record);
   if (field == nullptr) return;
@@ -137,8 +138,8 @@ void StatusBarTable::setStatusText(int bar, int index, TextView text, int flags)
   }
 }
 
-void StatusBarTable::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
-                                       int maximum) {
+void StatusBarTableWin32::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
+                                            int maximum) {
   StatusBarRecord* record = nullptr;
   StatusField* field = fieldOf(bar, index, &record);
   if (field == nullptr) return;
@@ -158,7 +159,8 @@ void StatusBarTable::setStatusProgress(int bar, int index, int value, int appear
     SendMessageW(field->progressControl, PBM_SETRANGE32, static_cast<WPARAM>(field->minimum), field->maximum);
     SendMessageW(field->progressControl, PBM_SETPOS, static_cast<WPARAM>(value), 0);
     if (controlExisted && IsWindowVisible(field->progressControl)) return;
-    SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(index) | type, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(record->handle, SB_SETTEXTW, static_cast<WPARAM>(index) | type,
+                 reinterpret_cast<LPARAM>(L""));
     placeProgressControl(record->handle, index, field->progressControl);
     ShowWindow(field->progressControl, SW_SHOWNA);
     return;
@@ -168,22 +170,22 @@ void StatusBarTable::setStatusProgress(int bar, int index, int value, int appear
   InvalidateRect(record->handle, &rect, TRUE);
 }
 
-HWND StatusBarTable::statusBarHandle(int id) const {
+HWND StatusBarTableWin32::statusBarHandle(int id) const {
   const StatusBarRecord* record = find(id);
   return record ? record->handle : nullptr;
 }
 
-const StatusField* StatusBarTable::field(int bar, int index) const {
+const StatusField* StatusBarTableWin32::field(int bar, int index) const {
   StatusBarRecord* record = nullptr;
   return fieldOf(bar, index, &record);
 }
 
-StatusBarRecord* StatusBarTable::find(int id) const {
+StatusBarRecord* StatusBarTableWin32::find(int id) const {
   auto it = records_.find(id);
   return it == records_.end() ? nullptr : it->second.get();
 }
 
-StatusBarRecord* StatusBarTable::findByHandle(HWND bar) const {
+StatusBarRecord* StatusBarTableWin32::findByHandle(HWND bar) const {
   for (const auto& [id, record] : records_) {
     if (record->handle == bar) return record.get();
   }
@@ -191,7 +193,7 @@ StatusBarRecord* StatusBarTable::findByHandle(HWND bar) const {
 }
 
 // An index past the bar's fields is ignored rather than written past the table.
-StatusField* StatusBarTable::fieldOf(int bar, int index, StatusBarRecord** record) const {
+StatusField* StatusBarTableWin32::fieldOf(int bar, int index, StatusBarRecord** record) const {
   *record = find(bar);
   if (*record == nullptr || index < 0 || static_cast<std::size_t>(index) >= (*record)->fields.size()) {
     return nullptr;
@@ -199,7 +201,7 @@ StatusField* StatusBarTable::fieldOf(int bar, int index, StatusBarRecord** recor
   return &(*record)->fields[static_cast<std::size_t>(index)];
 }
 
-void StatusBarTable::layout(StatusBarRecord& record) {
+void StatusBarTableWin32::layout(StatusBarRecord& record) {
   if (record.fields.empty()) return;
   RECT client{};
   GetClientRect(record.handle, &client);
@@ -219,7 +221,7 @@ void StatusBarTable::layout(StatusBarRecord& record) {
   }
 }
 
-void StatusBarTable::parentSized(HWND parent, int width, int height) {
+void StatusBarTableWin32::parentSized(HWND parent, int width, int height) {
   for (auto& [id, record] : records_) {
     if (record->parent != parent) continue;
     if (record->parentWidth == width && record->parentHeight == height) continue;
@@ -231,7 +233,7 @@ void StatusBarTable::parentSized(HWND parent, int width, int height) {
   }
 }
 
-bool StatusBarTable::drawField(const DRAWITEMSTRUCT& item) {
+bool StatusBarTableWin32::drawField(const DRAWITEMSTRUCT& item) {
   const StatusBarRecord* record = findByHandle(item.hwndItem);
   if (record == nullptr || item.itemID >= record->fields.size()) return false;
   const StatusField& field = record->fields[item.itemID];
@@ -246,9 +248,9 @@ bool StatusBarTable::drawField(const DRAWITEMSTRUCT& item) {
   return true;
 }
 
-LRESULT CALLBACK StatusBarTable::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR data) {
-  auto* table = reinterpret_cast<StatusBarTable*>(data);
+LRESULT CALLBACK StatusBarTableWin32::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 UINT_PTR, DWORD_PTR data) {
+  auto* table = reinterpret_cast<StatusBarTableWin32*>(data);
   switch (message) {
     case WM_SIZE:
       if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
@@ -267,10 +269,10 @@ LRESULT CALLBACK StatusBarTable::parentHook(HWND window, UINT message, WPARAM wP
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK StatusBarTable::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR data) {
+LRESULT CALLBACK StatusBarTableWin32::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR, DWORD_PTR data) {
   if (message == WM_NCDESTROY) {
-    auto* table = reinterpret_cast<StatusBarTable*>(data);
+    auto* table = reinterpret_cast<StatusBarTableWin32*>(data);
     RemoveWindowSubclass(window, barHook, hookId);
     if (StatusBarRecord* record = table->findByHandle(window)) {
       if (table->currentBar_ == record->id) table->currentBar_ = -1;

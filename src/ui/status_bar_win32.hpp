@@ -25,7 +25,7 @@ struct StatusField {
   HWND progressControl = nullptr;
 };
 
-class StatusBarTable;
+class StatusBarTableWin32;
 
 struct StatusBarRecord {
   int id = 0;
@@ -36,12 +36,12 @@ struct StatusBarRecord {
   int parentHeight = 0;
 };
 
-class StatusBarTable final : public StatusBar {
+class StatusBarTableWin32 final : public StatusBar {
  public:
-  StatusBarTable() = default;
-  StatusBarTable(const StatusBarTable&) = delete;
-  StatusBarTable& operator=(const StatusBarTable&) = delete;
-  ~StatusBarTable() override;
+  StatusBarTableWin32() = default;
+  StatusBarTableWin32(const StatusBarTableWin32&) = delete;
+  StatusBarTableWin32& operator=(const StatusBarTableWin32&) = delete;
+  ~StatusBarTableWin32() override;
 
   // A bar along the bottom of parent, without size grip and without fields;
   // it becomes the bar that addStatusField adds to. 0 on failure.

@@ -28,9 +28,9 @@ LRESULT CALLBACK keepOnTop(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 HWND sharedTooltipWindow() {
   if (tooltipWindow == nullptr) {
-    tooltipWindow = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+    tooltipWindow = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (tooltipWindow != nullptr) SetWindowSubclass(tooltipWindow, keepOnTop, 0, 0);
   }
   return tooltipWindow;
@@ -69,7 +69,8 @@ void setTooltip(HWND control, TextView text) {
   // The edit field covers most of an editable combo box and would swallow
   // the mouse messages the tip waits for.
   if (isComboBox(control)) {
-    if (const HWND child = GetWindow(control, GW_CHILD); child != nullptr) registerTool(tooltips, child, wide);
+    if (const HWND child = GetWindow(control, GW_CHILD); child != nullptr)
+      registerTool(tooltips, child, wide);
   }
 }
 

@@ -31,7 +31,7 @@ class UserInterfaceGtk {
   ControlTableGtk controls_;
   StatusBarGtk statusBars_;
   EventPumpGtk pump_{window_};
-  PosixClock clock_;
+  ClockPosix clock_;
 };
 
 }  // namespace kurvlux

@@ -19,7 +19,7 @@ constexpr int mainClientHeight = 279;
 
 }  // namespace
 
-UserInterface::UserInterface(ModeNames modeNames) {
+UserInterfaceWin32::UserInterfaceWin32(ModeNames modeNames) {
   heap_ = HeapCreate(0, 4096, 0);
   INITCOMMONCONTROLSEX classes{};
   classes.dwSize = sizeof(classes);
@@ -60,7 +60,7 @@ UserInterface::UserInterface(ModeNames modeNames) {
   fillControlContents(controls_, modeNames);
 }
 
-UserInterface::~UserInterface() {
+UserInterfaceWin32::~UserInterfaceWin32() {
   // Windows go before the tables their hooks point into.
   if (const HWND window = mainWindow()) DestroyWindow(window);
   if (comInitialised_) CoUninitialize();

@@ -14,20 +14,20 @@ namespace kurvlux {
 
 constexpr int mainWindowId = 0;
 
-class UserInterface {
+class UserInterfaceWin32 {
  public:
   // Runs the whole set-up; results of the single steps are not checked, an
   // object that could not be created simply has no identifier.
-  explicit UserInterface(ModeNames modeNames);
-  UserInterface(const UserInterface&) = delete;
-  UserInterface& operator=(const UserInterface&) = delete;
-  ~UserInterface();
+  explicit UserInterfaceWin32(ModeNames modeNames);
+  UserInterfaceWin32(const UserInterfaceWin32&) = delete;
+  UserInterfaceWin32& operator=(const UserInterfaceWin32&) = delete;
+  ~UserInterfaceWin32();
 
-  ControlTable& controls() { return controls_; }
-  StatusBarTable& statusBars() { return statusBars_; }
-  Win32EventPump& eventPump() { return pump_; }
+  ControlTableWin32& controls() { return controls_; }
+  StatusBarTableWin32& statusBars() { return statusBars_; }
+  EventPumpWin32& eventPump() { return pump_; }
   Clock& clock() { return pump_; }
-  WindowTable& windows() { return windows_; }
+  WindowTableWin32& windows() { return windows_; }
   HWND mainWindow() const { return windows_.windowHandle(mainWindowId); }
   // The program's private heap, created before anything else.
   HANDLE privateHeap() const { return heap_; }
@@ -35,10 +35,10 @@ class UserInterface {
  private:
   HANDLE heap_ = nullptr;
   bool comInitialised_ = false;
-  WindowTable windows_;
-  ControlTable controls_;
-  StatusBarTable statusBars_;
-  Win32EventPump pump_{windows_};
+  WindowTableWin32 windows_;
+  ControlTableWin32 controls_;
+  StatusBarTableWin32 statusBars_;
+  EventPumpWin32 pump_{windows_};
 };
 
 }  // namespace kurvlux

@@ -196,7 +196,7 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
     const std::string before = terminalState(device.near);
     {
       std::ostringstream diagnostics;
-      PosixSerialPorts ports(diagnostics);
+      SerialPortsPosix ports(diagnostics);
       const PortSettings settings{asked};
       // With descriptor 0 free, the port still takes none of 0 to 2.
       const int input = dup(STDIN_FILENO);
@@ -237,7 +237,7 @@ TEST(SerialPortPosix, ASignalIsNotAnUnplug) {
   pollfd early{open(device.path.c_str(), O_RDWR | O_NOCTTY), POLLIN, 0};
   ASSERT_EQ(write(device.near, "old\n", 4), 4);
   ASSERT_EQ(poll(&early, 1, 10000), 1);
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   ASSERT_NE(ports.openPort(programPortId, textFromUtf8(device.path), PortSettings{}), 0u);
   close(early.fd);
   std::atomic<int> sent = 0;
@@ -263,7 +263,7 @@ TEST(SerialPortPosix, ASignalIsNotAnUnplug) {
 
 TEST(SerialPortPosix, ReadsTheWaitingBytesInOrderWithNothingLost) {
   START_BOARD(board);
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
   ASSERT_GE(waitForBytes(ports, programPortId, 37), 37);
   int last = expectRampRead(ports, programPortId, 37);
@@ -285,7 +285,7 @@ TEST(SerialPortPosix, ReadsTheWaitingBytesInOrderWithNothingLost) {
 TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   START_BOARD(board);
   std::ostringstream diagnostics;
-  PosixSerialPorts ports(diagnostics);
+  SerialPortsPosix ports(diagnostics);
   ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
   // Under another name too: a link whose name is no UTF-8 and holds a
   // backslash, and as root a second node of the device.
@@ -306,7 +306,7 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
   EXPECT_NE(deviceIdentity(textFromUtf8(PseudoTerminal().path)), deviceIdentity(board.port()));
   // Another owner in the same process is kept out as another program would be.
   std::ostringstream otherDiagnostics;
-  PosixSerialPorts other(otherDiagnostics);
+  SerialPortsPosix other(otherDiagnostics);
   EXPECT_EQ(other.openPort(programPortId, board.port(), PortSettings{}), 0u);
   for (const std::string& made : {link, node}) std::filesystem::remove(made);
   EXPECT_NE(otherDiagnostics.str().find(board.path()), std::string::npos);
@@ -319,7 +319,7 @@ TEST(SerialPortPosix, APortHeldCannotBeOpenedAgainUnderAnyName) {
 TEST(SerialPortPosix, IdentifierTableOpensClosesAndReplaces) {
   START_BOARD(boardA);
   START_BOARD(boardB);
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   std::array<std::uint8_t, 16> buffer;
   buffer.fill(0x5A);
   const auto untouched = buffer;
@@ -343,7 +343,7 @@ TEST(SerialPortPosix, IdentifierTableOpensClosesAndReplaces) {
   // -1 closes every open port: another owner can open both afterwards.
   ports.closePort(-1);
   EXPECT_EQ(ports.waitingByteCount(40), 0);
-  PosixSerialPorts other;
+  SerialPortsPosix other;
   EXPECT_NE(other.openPort(programPortId, boardA.port(), PortSettings{}), 0u);
   EXPECT_NE(other.openPort(3, boardB.port(), PortSettings{}), 0u);
 }
@@ -418,7 +418,7 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
       if (c.place == controlling) close(open(own.path.c_str(), O_RDWR));
       if (c.place <= errors) dup2(open(own.path.c_str(), O_RDWR | O_NOCTTY), c.place);
       std::ostringstream diagnostics;
-      PosixSerialPorts ports(diagnostics);
+      SerialPortsPosix ports(diagnostics);
       const PortSettings settings{c.baudRate, 0, c.dataBits};
       if (ports.openPort(programPortId, c.portName == u"*" ? textFromUtf8(own.path) : c.portName, settings) != 0) {
         diagnostics << "opened\n";
@@ -434,13 +434,13 @@ TEST(SerialPortPosix, AnUnopenablePortGivesZeroAndOneLineNamingTheDevice) {
   for (const int opened : {plainLock, fifoLock, nullLock}) close(opened);
   for (const std::string& made : {plainFile.string(), fifo, nullNode}) std::filesystem::remove(made);
   // None of these holds the board: it opens normally.
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   EXPECT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
 }
 
 TEST(SerialPortPosix, AnUnpluggedBoardReportsFailureAndNoBytes) {
   START_BOARD(board);
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   ASSERT_NE(ports.openPort(programPortId, board.port(), PortSettings{}), 0u);
   ASSERT_GE(waitForBytes(ports, programPortId, 37), 37);
   expectRampRead(ports, programPortId, 37);
@@ -570,7 +570,7 @@ TEST(OpenDiagnostic, AUserOutsideTheGroupIsToldWhichGroup) {
   const std::string said = inChild([&] {
     if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) return std::string("still root");
     std::ostringstream diagnostics;
-    PosixSerialPorts ports(diagnostics);
+    SerialPortsPosix ports(diagnostics);
     if (ports.openPort(programPortId, textFromUtf8(device), PortSettings{}) != 0) diagnostics << "opened";
     return diagnostics.str();
   });

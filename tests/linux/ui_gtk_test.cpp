@@ -345,10 +345,10 @@ TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(ui->mainWindow().window()))) << "the loop ends the program, not GTK";
 }
 
-TEST(PosixClock, CountsTheMonotonicClock) {
+TEST(ClockPosix, CountsTheMonotonicClock) {
   timespec before{}, after{};
   clock_gettime(CLOCK_MONOTONIC, &before);
-  const std::uint32_t tick = PosixClock().tickCount();
+  const std::uint32_t tick = ClockPosix().tickCount();
   clock_gettime(CLOCK_MONOTONIC, &after);
   auto ms = [](const timespec& t) { return static_cast<std::uint32_t>(t.tv_sec * 1000 + t.tv_nsec / 1000000); };
   EXPECT_LE(tick - ms(before), ms(after) - ms(before)) << "not the monotonic clock";

@@ -79,7 +79,7 @@ void pumpMessages() {
   }
 }
 
-struct ImageStoreWin32 : ::testing::Test {
+struct ImageStoreWin32Test : ::testing::Test {
   void SetUp() override {
     window = CreateWindowExW(0, L"STATIC", L"image store test", WS_POPUP, 0, 0, 1100,
                              400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -95,11 +95,11 @@ struct ImageStoreWin32 : ::testing::Test {
   }
 
   HWND window = nullptr;
-  ControlTable controls;
-  Win32ImageStore store{controls};
+  ControlTableWin32 controls;
+  ImageStoreWin32 store{controls};
 };
 
-TEST_F(ImageStoreWin32, NewImageIsBlackWithPaddedBottomUpRows) {
+TEST_F(ImageStoreWin32Test, NewImageIsBlackWithPaddedBottomUpRows) {
   const std::uintptr_t handle = store.createImage(4, 13, 7);
   ASSERT_NE(handle, 0u);
   EXPECT_EQ(store.imageHandle(4), handle);
@@ -126,7 +126,7 @@ TEST_F(ImageStoreWin32, NewImageIsBlackWithPaddedBottomUpRows) {
   EXPECT_EQ(store.startDrawing(8).pixels, nullptr);  // no image 8: nothing opens
 }
 
-TEST_F(ImageStoreWin32, CopyIsIndependentOfLaterDrawing) {
+TEST_F(ImageStoreWin32Test, CopyIsIndependentOfLaterDrawing) {
   store.createImage(4, 20, 10);
   DrawingTarget target(store.startDrawing(4));
   target.fillBox(0, 0, 20, 10, 0xFFFFFF);
@@ -148,7 +148,7 @@ TEST_F(ImageStoreWin32, CopyIsIndependentOfLaterDrawing) {
   EXPECT_EQ(store.imageHandle(3), second);
 }
 
-TEST_F(ImageStoreWin32, ControlTakesTheBitmapSizeAndKeepsItsHandle) {
+TEST_F(ImageStoreWin32Test, ControlTakesTheBitmapSizeAndKeepsItsHandle) {
   store.createImage(4, 1000, 256);
   store.createImage(3, 1000, 256);
   store.createImageControl(imageControlId, 0, 0, 1000, 300, store.imageHandle(4));
@@ -165,7 +165,7 @@ TEST_F(ImageStoreWin32, ControlTakesTheBitmapSizeAndKeepsItsHandle) {
   EXPECT_EQ(controlSize().cy, 256);
 }
 
-TEST_F(ImageStoreWin32, ControlCreatedWithoutBitmapShrinksOnShow) {
+TEST_F(ImageStoreWin32Test, ControlCreatedWithoutBitmapShrinksOnShow) {
   store.createImage(4, 1000, 256);
   store.createImageControl(imageControlId, 0, 0, 1000, 300, 0);
   EXPECT_EQ(controlSize().cy, 300);
@@ -174,7 +174,7 @@ TEST_F(ImageStoreWin32, ControlCreatedWithoutBitmapShrinksOnShow) {
   EXPECT_EQ(controlSize().cy, 256);
 }
 
-TEST_F(ImageStoreWin32, RepaintWhileDrawingShowsTheLastShownPicture) {
+TEST_F(ImageStoreWin32Test, RepaintWhileDrawingShowsTheLastShownPicture) {
   // Pixels are read back from the screen, so the window has to be on it.
   ShowWindow(window, SW_SHOWNOACTIVATE);
   PlotCanvas canvas(store);
@@ -213,7 +213,7 @@ TEST_F(ImageStoreWin32, RepaintWhileDrawingShowsTheLastShownPicture) {
 // A presentation paints only where the picture changed, and not at all for
 // a new picture equal to the one on screen; whatever the change, the whole
 // control must then show what a canvas over plain memory shows.
-TEST_F(ImageStoreWin32, EveryPresentationLeavesTheWholePictureOnScreen) {
+TEST_F(ImageStoreWin32Test, EveryPresentationLeavesTheWholePictureOnScreen) {
   ShowWindow(window, SW_SHOWNOACTIVATE);
   fakes::MemoryImageStore memory;
   PlotCanvas canvas(store), reference(memory);
@@ -256,7 +256,7 @@ TEST_F(ImageStoreWin32, EveryPresentationLeavesTheWholePictureOnScreen) {
   }
 }
 
-TEST_F(ImageStoreWin32, PrintedControlShowsTheImage) {
+TEST_F(ImageStoreWin32Test, PrintedControlShowsTheImage) {
   store.createImage(4, 40, 30);
   DrawingTarget target(store.startDrawing(4));
   target.fillBox(0, 0, 40, 30, 0xFFFFFF);

@@ -64,7 +64,7 @@ void expectRampRead(SerialPorts& ports, int id, std::int32_t count) {
 
 TEST(SerialPortWin32, OpensWithTheProgramsConfiguration) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   const std::uintptr_t opened = ports.openPort(programPortId, portA, PortSettings{});
   ASSERT_NE(opened, 0u);
   HANDLE handle = reinterpret_cast<HANDLE>(opened);
@@ -111,7 +111,7 @@ TEST(SerialPortWin32, TheDriverReportsWhatWasSet) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.baudRate);
-    Win32SerialPorts ports;
+    SerialPortsWin32 ports;
     PortSettings settings;
     settings.baudRate = c.baudRate;
     settings.stopBits = c.stopBits;
@@ -184,7 +184,7 @@ TEST(SerialPortWin32, DcbChangesOnlyTheNamedFields) {
 
 TEST(SerialPortWin32, ReadsExactlyTheWaitingBytesInOrder) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   ASSERT_NE(ports.openPort(programPortId, portA, PortSettings{}), 0u);
   expectRampRead(ports, programPortId, 37);
   // A whole queue at once, as the program's loop reads it.
@@ -194,7 +194,7 @@ TEST(SerialPortWin32, ReadsExactlyTheWaitingBytesInOrder) {
 
 TEST(SerialPortWin32, APortAlreadyOpenCannotBeOpenedAgain) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   const std::uintptr_t first = ports.openPort(programPortId, portA, PortSettings{});
   ASSERT_NE(first, 0u);
   EXPECT_EQ(ports.openPort(3, portA, PortSettings{}), 0u);
@@ -210,7 +210,7 @@ TEST(SerialPortWin32, APortAlreadyOpenCannotBeOpenedAgain) {
 TEST(SerialPortWin32, ReopeningAnIdentifierOnAnotherPortClosesTheOldOne) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
   REQUIRE_PORT(portB, "KURVLUX_TEST_COM_B");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   const std::uintptr_t first = ports.openPort(programPortId, portA, PortSettings{});
   ASSERT_NE(first, 0u);
   const std::uintptr_t second = ports.openPort(programPortId, portB, PortSettings{});
@@ -229,7 +229,7 @@ TEST(SerialPortWin32, ReopeningAnIdentifierOnAnotherPortClosesTheOldOne) {
 TEST(SerialPortWin32, ClosedAndUnknownIdentifiersGiveNothing) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
   REQUIRE_PORT(portB, "KURVLUX_TEST_COM_B");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   std::array<std::uint8_t, 16> buffer;
   buffer.fill(0x5A);
   const auto untouched = buffer;
@@ -254,7 +254,7 @@ TEST(SerialPortWin32, ClosedAndUnknownIdentifiersGiveNothing) {
   ports.closePort(-1);
   EXPECT_EQ(ports.waitingByteCount(programPortId), 0);
   EXPECT_EQ(ports.waitingByteCount(3), 0);
-  Win32SerialPorts other;
+  SerialPortsWin32 other;
   EXPECT_NE(other.openPort(programPortId, portA, PortSettings{}), 0u);
   EXPECT_NE(other.openPort(3, portB, PortSettings{}), 0u);
   other.closeAllPorts();
@@ -264,7 +264,7 @@ TEST(SerialPortWin32, ClosedAndUnknownIdentifiersGiveNothing) {
 
 TEST(SerialPortWin32, FailedOpensLeaveNothingBehind) {
   REQUIRE_PORT(portA, "KURVLUX_TEST_COM_A");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   EXPECT_EQ(ports.openPort(programPortId, u"", PortSettings{}), 0u);
   EXPECT_EQ(ports.openPort(programPortId, u"COM250", PortSettings{}), 0u);
   // Cut at 59 characters: the rest of the name never reaches the device path.
@@ -277,7 +277,7 @@ TEST(SerialPortWin32, FailedOpensLeaveNothingBehind) {
 
 TEST(SerialPortWin32, TableGrowsInStepsOf16) {
   REQUIRE_PORT(portB, "KURVLUX_TEST_COM_B");
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   EXPECT_EQ(ports.tableCapacity(), 0u);
   ASSERT_NE(ports.openPort(40, portB, PortSettings{}), 0u);
   EXPECT_EQ(ports.tableCapacity(), 48u);
@@ -294,7 +294,7 @@ TEST(SerialPortWin32, AVanishedDeviceReportsFailureAndNoBytes) {
   if (request == nullptr) {
     GTEST_SKIP() << "KURVLUX_TEST_VANISH_REQUEST is not set";
   }
-  Win32SerialPorts ports;
+  SerialPortsWin32 ports;
   ASSERT_NE(ports.openPort(programPortId, portC, PortSettings{}), 0u);
   expectRampRead(ports, programPortId, 37);
 

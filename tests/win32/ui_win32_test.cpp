@@ -39,7 +39,7 @@ RECT rectInParent(HWND window) {
 
 class UiShell : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ui = new UserInterface(plotModeNames); }
+  static void SetUpTestSuite() { ui = new UserInterfaceWin32(plotModeNames); }
   static void TearDownTestSuite() {
     delete ui;
     ui = nullptr;
@@ -61,10 +61,10 @@ class UiShell : public ::testing::Test {
     }
     return control;
   }
-  static UserInterface* ui;
+  static UserInterfaceWin32* ui;
 };
 
-UserInterface* UiShell::ui = nullptr;
+UserInterfaceWin32* UiShell::ui = nullptr;
 
 TEST_F(UiShell, MainWindowHasTheFixedClientSizeAndStyle) {
   const HWND window = ui->mainWindow();
@@ -129,7 +129,7 @@ TEST_F(UiShell, ControlsStandInTheStatusBarWithTheirGeometry) {
 }
 
 TEST_F(UiShell, ComboBoxesHoldTheirListsAndStartTexts) {
-  ControlTable& controls = ui->controls();
+  ControlTableWin32& controls = ui->controls();
   struct Expect {
     int id;
     LRESULT count;
@@ -154,7 +154,7 @@ TEST_F(UiShell, ComboBoxesHoldTheirListsAndStartTexts) {
 }
 
 TEST_F(UiShell, ListOnlyBoxMatchesIgnoringCaseAndKeepsSelectionOtherwise) {
-  ControlTable& controls = ui->controls();
+  ControlTableWin32& controls = ui->controls();
   controls.setControlState(modeListId, 3);
   EXPECT_EQ(controls.controlText(modeListId), u"Plot (0.1s)");
   controls.setControlText(modeListId, u"oszilloskop");
@@ -173,7 +173,7 @@ TEST_F(UiShell, ListOnlyBoxMatchesIgnoringCaseAndKeepsSelectionOtherwise) {
 }
 
 TEST_F(UiShell, EditableBoxTakesAnyTextWithoutTouchingTheSelection) {
-  ControlTable& controls = ui->controls();
+  ControlTableWin32& controls = ui->controls();
   controls.setControlState(thresholdBoxId, 5);
   EXPECT_EQ(controls.controlText(thresholdBoxId), u"4");
   for (const char16_t* text : {u"17", u"abc", u"", u"aus"}) {
@@ -197,7 +197,7 @@ TEST_F(UiShell, EditableBoxTakesAnyTextWithoutTouchingTheSelection) {
 
 TEST_F(UiShell, ToggleFlipsWhenThePumpDispatchesTheClick) {
   drain();
-  ControlTable& controls = ui->controls();
+  ControlTableWin32& controls = ui->controls();
   const HWND pause = controls.controlHandle(pauseToggleId);
   PostMessageW(pause, BM_CLICK, 0, 0);
   EXPECT_EQ(controls.controlState(pauseToggleId), 0);
@@ -282,7 +282,7 @@ std::vector<int> highlightedColumns(HWND parent, HWND bar, int field, int fieldW
 }
 
 TEST_F(UiShell, OwnerDrawnProgressFillsItsShareOfTheInnerWidth) {
-  StatusBarTable& bars = ui->statusBars();
+  StatusBarTableWin32& bars = ui->statusBars();
   struct Case {
     int value, minimum, maximum, filled;
   };
@@ -317,7 +317,7 @@ TEST_F(UiShell, ThemedProgressIsAControlLaidIntoTheField) {
   const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 600, 100,
                                       ui->mainWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);
-  StatusBarTable bars;
+  StatusBarTableWin32 bars;
   bars.overrideThemedControls(true);
   const HWND themedBar = bars.createStatusBar(2, parent);
   ASSERT_NE(themedBar, nullptr);
@@ -365,7 +365,7 @@ TEST_F(UiShell, SharedFieldsFollowTheParentsSize) {
   const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 600, 100,
                                       ui->mainWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);
-  StatusBarTable bars;
+  StatusBarTableWin32 bars;
   bars.overrideThemedControls(true);
   const HWND sharedBar = bars.createStatusBar(4, parent);
   ASSERT_NE(sharedBar, nullptr);
@@ -448,7 +448,7 @@ TEST_F(UiShell, RestingPointerOverAControlShowsItsTip) {
 }
 
 TEST_F(UiShell, FetchNeverWaitsAndReturnsTheCloseEventOnce) {
-  Win32EventPump& pump = ui->eventPump();
+  EventPumpWin32& pump = ui->eventPump();
   drain();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(pump.fetchEvent(), 0);
 

@@ -49,7 +49,8 @@ struct Options {
 
 void usage(std::FILE* out) {
   std::fputs(
-      "usage: board_simulator [--rate BYTES_PER_SECOND] [--wave sine|square|triangle|sawtooth|ramp|noise|file:PATH]\n"
+      "usage: board_simulator [--rate BYTES_PER_SECOND] [--wave "
+      "sine|square|triangle|sawtooth|ramp|noise|file:PATH]\n"
       "                       [--period SAMPLES] [--seconds N] [--wait-for-reader] [--link PATH]\n"
       "Prints the pseudo-terminal path on the first line of stdout, then streams samples to it.\n"
       "  --rate        bytes per second (default 25000, up to 100000000)\n"
@@ -80,7 +81,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--wait-for-reader") {
       options.waitForReader = true;
     } else if (arg == "--rate" && hasValue) {
-      if (!parseUnsigned(argv[++i], options.rate) || options.rate == 0 || options.rate > 100'000'000) return false;
+      if (!parseUnsigned(argv[++i], options.rate) || options.rate == 0 || options.rate > 100'000'000)
+        return false;
     } else if (arg == "--period" && hasValue) {
       if (!parseUnsigned(argv[++i], options.period) || options.period == 0) return false;
     } else if (arg == "--seconds" && hasValue) {
@@ -105,7 +107,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
 std::uint64_t monotonicNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * nanosecondsPerSecond + static_cast<std::uint64_t>(now.tv_nsec);
+  return static_cast<std::uint64_t>(now.tv_sec) * nanosecondsPerSecond +
+         static_cast<std::uint64_t>(now.tv_nsec);
 }
 
 // Sleeps until the monotonic clock reads `moment`, or a signal arrives.
@@ -264,8 +267,10 @@ int main(int argc, char** argv) {
   if (!options.linkPath.empty()) {
     const std::string temporary = options.linkPath + ".new" + std::to_string(getpid());
     unlink(temporary.c_str());
-    if (symlink(slavePath.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), options.linkPath.c_str()) != 0) {
-      std::fprintf(stderr, "board_simulator: cannot link '%s': %s\n", options.linkPath.c_str(), std::strerror(errno));
+    if (symlink(slavePath.c_str(), temporary.c_str()) != 0 ||
+        rename(temporary.c_str(), options.linkPath.c_str()) != 0) {
+      std::fprintf(stderr, "board_simulator: cannot link '%s': %s\n", options.linkPath.c_str(),
+                   std::strerror(errno));
       unlink(temporary.c_str());
       return 1;
     }
@@ -300,7 +305,8 @@ int main(int argc, char** argv) {
       sleepUntil(start + momentOfByte(options.rate, target));
       continue;
     }
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(due - produced, buffer.size()));
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(due - produced, buffer.size()));
     source.fill(produced, buffer.data(), count);
     const bool attachedNow = readerAttached(master);
     if (attached && !attachedNow) discardUnread(slavePath);
@@ -320,19 +326,21 @@ int main(int argc, char** argv) {
   const std::uint64_t elapsed = monotonicNanoseconds() - start;
   if (!failed && !stopRequested) letReaderDrain(master, slavePath);
   const double seconds = static_cast<double>(elapsed) / 1e9;
-  std::fprintf(stderr,
-               "board_simulator: wrote %llu bytes in %.3f s (%.1f B/s, target %llu B/s), dropped %llu without "
-               "reader, writing waited %llu times (%.1f ms)\n",
-               static_cast<unsigned long long>(stats.written), seconds,
-               seconds > 0 ? static_cast<double>(stats.written) / seconds : 0.0,
-               static_cast<unsigned long long>(options.rate), static_cast<unsigned long long>(stats.dropped),
-               static_cast<unsigned long long>(stats.waits), static_cast<double>(stats.waitedNanoseconds) / 1e6);
+  std::fprintf(
+      stderr,
+      "board_simulator: wrote %llu bytes in %.3f s (%.1f B/s, target %llu B/s), dropped %llu without "
+      "reader, writing waited %llu times (%.1f ms)\n",
+      static_cast<unsigned long long>(stats.written), seconds,
+      seconds > 0 ? static_cast<double>(stats.written) / seconds : 0.0,
+      static_cast<unsigned long long>(options.rate), static_cast<unsigned long long>(stats.dropped),
+      static_cast<unsigned long long>(stats.waits), static_cast<double>(stats.waitedNanoseconds) / 1e6);
 
   if (!options.linkPath.empty()) {
     // Remove the link only if it still leads to this simulator's terminal.
     std::vector<char> target(slavePath.size() + 2);
     const ssize_t length = readlink(options.linkPath.c_str(), target.data(), target.size());
-    if (length == static_cast<ssize_t>(slavePath.size()) && slavePath.compare(0, slavePath.size(), target.data(), length) == 0) {
+    if (length == static_cast<ssize_t>(slavePath.size()) &&
+        slavePath.compare(0, slavePath.size(), target.data(), length) == 0) {
       unlink(options.linkPath.c_str());
     }
   }

@@ -36,7 +36,8 @@ class SampleSource {
     const std::uint64_t phase = n % period_;
     switch (wave_) {
       case Wave::sine: {
-        const double angle = 2.0 * std::numbers::pi * static_cast<double>(phase) / static_cast<double>(period_);
+        const double angle =
+            2.0 * std::numbers::pi * static_cast<double>(phase) / static_cast<double>(period_);
         return clampByte(std::lround(127.5 + 127.5 * std::sin(angle)));
       }
       case Wave::square:
@@ -84,7 +85,8 @@ constexpr std::uint64_t nanosecondsPerSecond = 1'000'000'000;
 // Bytes due after `elapsed` nanoseconds at `rate` bytes per second, rounded
 // down. Split into whole seconds so long runs cannot overflow.
 constexpr std::uint64_t bytesDue(std::uint64_t rate, std::uint64_t elapsed) {
-  return rate * (elapsed / nanosecondsPerSecond) + rate * (elapsed % nanosecondsPerSecond) / nanosecondsPerSecond;
+  return rate * (elapsed / nanosecondsPerSecond) +
+         rate * (elapsed % nanosecondsPerSecond) / nanosecondsPerSecond;
 }
 
 // The first moment (nanoseconds from the start) at which `count` bytes are due.

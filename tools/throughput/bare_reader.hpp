@@ -31,7 +31,8 @@ inline double bareReaderRate(SerialPorts& ports, TextView portName, double secon
   while (Clock::now() < settled) readOnce();
   std::int64_t bytes = 0;
   const auto start = Clock::now();
-  const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  const auto end =
+      start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   while (Clock::now() < end) bytes += readOnce();
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   ports.closePort(portId);

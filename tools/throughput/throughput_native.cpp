@@ -5,17 +5,16 @@
 // the status bar showed each second, whether the board was held back and the
 // CPU the program used.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 
-#include "throughput/bare_reader.hpp"
 #include "e2e_linux/native_fixture.hpp"
 #include "serial/serial_port_posix.hpp"
 #include "text/utf8_text.hpp"
+#include "throughput/bare_reader.hpp"
 
 namespace {
 
@@ -81,9 +80,11 @@ TEST_F(NativeThroughput, AtBaudRate) {
   ASSERT_TRUE(pressConnect());
   sample(static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12)));
   EXPECT_EQ(program.close(), 0);
-  std::printf("THROUGHPUT baud=%ld fed=%ld werte=[%s] werte_median=%ld fps=[%s] cpu_per_s=%.2f connected=%d board=%s\n",
-              baud, fed, joined(values).c_str(), median(values), joined(frames).c_str(), cpuPerSecond, connected ? 1 : 0,
-              board.unplug().c_str());
+  std::printf(
+      "THROUGHPUT baud=%ld fed=%ld werte=[%s] werte_median=%ld fps=[%s] cpu_per_s=%.2f connected=%d "
+      "board=%s\n",
+      baud, fed, joined(values).c_str(), median(values), joined(frames).c_str(), cpuPerSecond,
+      connected ? 1 : 0, board.unplug().c_str());
 }
 
 // A board that ignores the baud rate, as one with a native USB port does:
@@ -95,7 +96,7 @@ TEST_F(NativeThroughput, AtRate) {
   const char* thresholdSetting = std::getenv("KURVLUX_THRESHOLD");
   const std::string threshold = thresholdSetting && *thresholdSetting ? thresholdSetting : "aus";
   ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", rate}));
-  PosixSerialPorts ports;
+  SerialPortsPosix ports;
   const double reader = bareReaderRate(ports, textFromUtf8(board.link()), seconds);
   const std::string readerBoard = board.unplug();
 
@@ -107,11 +108,12 @@ TEST_F(NativeThroughput, AtRate) {
   sample(seconds);
   EXPECT_EQ(program.close(), 0);
   const std::string programBoard = board.unplug();
-  std::printf("RATE fed=%s threshold=%s werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
-              "connected=%d waits=%ld reader=%.0f reader_waits=%ld\n",
-              rate.c_str(), threshold.c_str(), joined(values).c_str(), median(values), joined(frames).c_str(),
-              median(frames), cpuPerSecond, connected ? 1 : 0, boardWaits(programBoard), reader,
-              boardWaits(readerBoard));
+  std::printf(
+      "RATE fed=%s threshold=%s werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
+      "connected=%d waits=%ld reader=%.0f reader_waits=%ld\n",
+      rate.c_str(), threshold.c_str(), joined(values).c_str(), median(values), joined(frames).c_str(),
+      median(frames), cpuPerSecond, connected ? 1 : 0, boardWaits(programBoard), reader,
+      boardWaits(readerBoard));
 }
 
 TEST_F(NativeThroughput, FastPlot) {
@@ -122,8 +124,9 @@ TEST_F(NativeThroughput, FastPlot) {
   ASSERT_TRUE(pressConnect());
   sample(static_cast<int>(environmentNumber("KURVLUX_SECONDS", 12)));
   EXPECT_EQ(program.close(), 0);
-  std::printf("FASTPLOT werte=[%s] werte_median=%ld cpu_per_s=%.2f connected=%d board=%s\n", joined(values).c_str(),
-              median(values), cpuPerSecond, connected ? 1 : 0, board.unplug().c_str());
+  std::printf("FASTPLOT werte=[%s] werte_median=%ld cpu_per_s=%.2f connected=%d board=%s\n",
+              joined(values).c_str(), median(values), cpuPerSecond, connected ? 1 : 0,
+              board.unplug().c_str());
 }
 
 }  // namespace

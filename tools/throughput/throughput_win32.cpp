@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "throughput/bare_reader.hpp"
 #include "e2e/probe.hpp"
 #include "serial/serial_port_win32.hpp"
+#include "throughput/bare_reader.hpp"
 
 namespace {
 
@@ -58,7 +58,8 @@ LRESULT CALLBACK barePresentProcedure(HWND window, UINT message, WPARAM wParam, 
   HDC screen = BeginPaint(window, &paint);
   if (present != nullptr && present->shown != nullptr) {
     if (present->painter == Painter::drawState) {
-      DrawStateW(screen, nullptr, nullptr, reinterpret_cast<LPARAM>(present->shown), 0, 0, 0, 0, 0, DST_BITMAP);
+      DrawStateW(screen, nullptr, nullptr, reinterpret_cast<LPARAM>(present->shown), 0, 0, 0, 0, 0,
+                 DST_BITMAP);
     } else {
       HDC memory = CreateCompatibleDC(screen);
       HGDIOBJ old = SelectObject(memory, present->shown);
@@ -77,8 +78,8 @@ double barePresentsPerSecond(Painter painter, double seconds, bool freshPicture 
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"KurvluxBarePresent";
   RegisterClassW(&windowClass);
-  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"bare present", WS_POPUP | WS_VISIBLE, 0, 0, 1000,
-                                256, nullptr, nullptr, windowClass.hInstance, nullptr);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"bare present", WS_POPUP | WS_VISIBLE, 0, 0,
+                                1000, 256, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 0;
   BarePresent present;
   present.painter = painter;
@@ -128,8 +129,10 @@ double barePresentsPerSecond(Painter painter, double seconds, bool freshPicture 
     }
     ++rounds;
     QueryPerformanceCounter(&now);
-  } while (static_cast<double>(now.QuadPart - start.QuadPart) < seconds * static_cast<double>(frequency.QuadPart));
-  const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  } while (static_cast<double>(now.QuadPart - start.QuadPart) <
+           seconds * static_cast<double>(frequency.QuadPart));
+  const double elapsed =
+      static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   DestroyWindow(window);
   if (present.shown != nullptr && present.shown != source) DeleteObject(present.shown);
   DeleteObject(source);
@@ -210,12 +213,13 @@ TEST(Throughput, FastPlot) {
   FastPlotRun baseline;
   if (!baselineExe.empty()) baseline = fastPlotRun(baselineExe, seconds);
   const FastPlotRun run = fastPlotRun(std::wstring(), seconds);
-  std::printf("FASTPLOT connected=%d werte_median=%ld werte=[%s] cpu_per_s=%.3f baseline_connected=%d "
-              "baseline_median=%ld baseline_werte=[%s] baseline_cpu_per_s=%.3f bare_drawstate=%.0f "
-              "bare_bitblt=%.0f\n",
-              run.connected ? 1 : 0, settledMedian(run.values), joined(run.values).c_str(), run.cpuPerSecond,
-              baseline.connected ? 1 : 0, settledMedian(baseline.values), joined(baseline.values).c_str(),
-              baseline.cpuPerSecond, drawState, bitBlt);
+  std::printf(
+      "FASTPLOT connected=%d werte_median=%ld werte=[%s] cpu_per_s=%.3f baseline_connected=%d "
+      "baseline_median=%ld baseline_werte=[%s] baseline_cpu_per_s=%.3f bare_drawstate=%.0f "
+      "bare_bitblt=%.0f\n",
+      run.connected ? 1 : 0, settledMedian(run.values), joined(run.values).c_str(), run.cpuPerSecond,
+      baseline.connected ? 1 : 0, settledMedian(baseline.values), joined(baseline.values).c_str(),
+      baseline.cpuPerSecond, drawState, bitBlt);
 }
 
 TEST(Throughput, AtBaudRate) {
@@ -244,10 +248,11 @@ TEST(Throughput, AtBaudRate) {
   EXPECT_EQ(program.close(), 0u);
 
   const long median = settledMedian(values);
-  std::printf("THROUGHPUT baud=%ld fed=%ld connected=%d werte_median=%ld werte=[%s] fps=[%s] "
-              "cpu_per_s=%.3f rss_kb=%.0f->%.0f board=\"%s\"\n",
-              baud, rate, connected ? 1 : 0, median, joined(values).c_str(), joined(frames).c_str(),
-              elapsed > 0 ? cpu / elapsed : 0.0, memoryStart, memoryEnd, board.c_str());
+  std::printf(
+      "THROUGHPUT baud=%ld fed=%ld connected=%d werte_median=%ld werte=[%s] fps=[%s] "
+      "cpu_per_s=%.3f rss_kb=%.0f->%.0f board=\"%s\"\n",
+      baud, rate, connected ? 1 : 0, median, joined(values).c_str(), joined(frames).c_str(),
+      elapsed > 0 ? cpu / elapsed : 0.0, memoryStart, memoryEnd, board.c_str());
 }
 
 // tools/throughput.sh --rate: a board that ignores the baud rate, as one
@@ -266,7 +271,7 @@ TEST(Throughput, AtRate) {
   ASSERT_EQ(probe::askHost(plugIn).substr(0, 2), "ok");
   double reader = 0;
   {
-    kurvlux::Win32SerialPorts ports;
+    kurvlux::SerialPortsWin32 ports;
     reader = kurvlux::bareReaderRate(ports, u"COM7", static_cast<double>(seconds));
   }
   const std::string readerBoard = probe::askHost("unplug");
@@ -288,11 +293,12 @@ TEST(Throughput, AtRate) {
   const double elapsed = (GetTickCount() - start) / 1000.0;
   const std::string programBoard = probe::askHost("unplug");
   EXPECT_EQ(program.close(), 0u);
-  std::printf("RATE fed=%ld threshold=%ls werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
-              "connected=%d waits=%ld reader=%.0f reader_waits=%ld repaint_floor=%.0f\n",
-              rate, threshold.c_str(), joined(values).c_str(), settledMedian(values), joined(frames).c_str(),
-              settledMedian(frames), elapsed > 0 ? cpu / elapsed : 0.0, connected ? 1 : 0,
-              kurvlux::boardWaits(programBoard), reader, kurvlux::boardWaits(readerBoard), repaintFloor);
+  std::printf(
+      "RATE fed=%ld threshold=%ls werte=[%s] werte_median=%ld fps=[%s] fps_median=%ld cpu_per_s=%.2f "
+      "connected=%d waits=%ld reader=%.0f reader_waits=%ld repaint_floor=%.0f\n",
+      rate, threshold.c_str(), joined(values).c_str(), settledMedian(values), joined(frames).c_str(),
+      settledMedian(frames), elapsed > 0 ? cpu / elapsed : 0.0, connected ? 1 : 0,
+      kurvlux::boardWaits(programBoard), reader, kurvlux::boardWaits(readerBoard), repaintFloor);
 }
 
 }  // namespace
