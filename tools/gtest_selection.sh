@@ -8,11 +8,6 @@
 # a caller who names one test gets that test in the extra runs where it
 # belongs there, and no other test.
 
-if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-  sed -n '1,9p' "$0" | sed 's/^# \{0,1\}//'
-  case "${1:-}" in -h | --help) exit 0 ;; *) exit 2 ;; esac
-fi
-
 # The full names (Suite.Test, with any instance and parameter prefix) of
 # the tests PROGRAM would run with the given options, sorted.
 gtest_selected_names() {
