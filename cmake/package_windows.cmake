@@ -24,9 +24,16 @@ target_sources(Kurvlux PRIVATE ${generated}/kurvlux_version.rc)
 
 # README.txt carries the board sketch of README.md, so the two never differ.
 file(READ README.md readme)
-string(FIND "${readme}" "```c\n" sketch_start)
+# The sketch is the C block right after the marker, whatever other blocks
+# the README shows.
+set(sketch_marker "<!-- board sketch -->\n```c\n")
+string(FIND "${readme}" "${sketch_marker}" sketch_start)
+if(sketch_start EQUAL -1)
+  message(FATAL_ERROR "README.md: no C block after the marker <!-- board sketch -->")
+endif()
+string(LENGTH "${sketch_marker}" sketch_marker_length)
+math(EXPR sketch_start "${sketch_start} + ${sketch_marker_length}")
 string(SUBSTRING "${readme}" ${sketch_start} -1 board_sketch)
-string(SUBSTRING "${board_sketch}" 5 -1 board_sketch)
 string(FIND "${board_sketch}" "```" sketch_end)
 string(SUBSTRING "${board_sketch}" 0 ${sketch_end} board_sketch)
 string(STRIP "${board_sketch}" board_sketch)

@@ -4,6 +4,11 @@
 # and the same picture as resources/kurvlux.svg for launchers that show it large.
 # Run it only to change the icon.
 set -euo pipefail
+case "${1:-}" in
+  "") ;;
+  -h | --help) sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//'; echo "usage: tools/make_icon.sh"; exit 0 ;;
+  *) echo "make_icon.sh: unknown option '$1'; usage: tools/make_icon.sh [--help]" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 for s in 48 32 16; do

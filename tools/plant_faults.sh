@@ -18,16 +18,26 @@ set -uo pipefail
 usage() { sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; }
 list="" build="" test_cmd="" only=""
 while [ $# -gt 0 ]; do
+  case "$1" in --build | --test | --only) [ $# -ge 2 ] || { echo "plant_faults.sh: $1 needs a value" >&2; exit 2; } ;; esac
   case "$1" in
     --build) build=$2; shift 2 ;;
     --test) test_cmd=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
     -h | --help) usage; exit 0 ;;
-    -*) usage >&2; exit 2 ;;
-    *) list=$1; shift ;;
+    -*) echo "plant_faults.sh: unknown option '$1'" >&2; usage >&2; exit 2 ;;
+    *)
+      [ -z "$list" ] || { echo "plant_faults.sh: one list only, not also '$1'" >&2; exit 2; }
+      list=$1
+      shift
+      ;;
   esac
 done
-if [ -z "$list" ] || [ -z "$build" ] || [ -z "$test_cmd" ] || [ ! -f "$list" ]; then
+if [ -n "$list" ] && [ ! -f "$list" ]; then
+  echo "plant_faults.sh: no such list: $list" >&2
+  exit 2
+fi
+if [ -z "$list" ] || [ -z "$build" ] || [ -z "$test_cmd" ]; then
+  echo "plant_faults.sh: a list, --build and --test are needed" >&2
   usage >&2
   exit 2
 fi

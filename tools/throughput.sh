@@ -22,23 +22,36 @@
 #   tools/throughput.sh [--native] --rate BYTES_PER_SECOND [--rate ...] [--threshold T]... [seconds]
 # feeds byte rates of their own, whatever the baud box says, and measures the
 # bare reader of the same board beside the program (tools/throughput_rate.sh).
+#
+# It exits non-zero when a run gave no result or the program did not connect.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() { sed -n '2,26p' tools/throughput.sh | sed 's/^# \{0,1\}//'; }
+source tools/throughput/arguments.sh
 for argument in "$@"; do
-  [ "$argument" = --rate ] && exec bash tools/throughput_rate.sh "$@"
+  case "$argument" in
+    -h | --help) usage; exit 0 ;;
+    --rate | --threshold) exec bash tools/throughput_rate.sh "$@" ;;
+    --native) ;;
+    -*) arguments_refuse "unknown option '$argument'" ;;
+  esac
 done
 mode=rates
 if [ "${1:-}" = fastplot ]; then
   mode=fastplot
   shift
+  [ $# -le 2 ] || arguments_refuse "fastplot takes seconds and an earlier Kurvlux.exe, no more"
+  [ -z "${2:-}" ] || [ -f "$2" ] || arguments_refuse "no such program: $2"
 elif [ "${1:-}" = --native ]; then
   shift
   exec bash tools/throughput_native.sh "$@"
 fi
 seconds=${1:-12}
+arguments_count seconds "$seconds"
 shift || true
 rates=("$@")
+[ "$mode" = fastplot ] || for rate in "${rates[@]}"; do arguments_count "baud rate" "$rate"; done
 [ ${#rates[@]} -gt 0 ] || rates=(9600 14400 19200 28800 38400 43000 56000 57600 115200 128000 230400 250000 256000 460800 921600 1843200)
 
 bash scripts/setup
@@ -84,15 +97,18 @@ if [ "$mode" = fastplot ]; then
   if [ -n "$baseline" ]; then
     printf 'earlier build: readings %s, CPU s per s %s, connected %s\n' "$(get baseline_werte)" "$(get baseline_cpu_per_s)" "$(get baseline_connected)"
   fi
+  [ "$(get connected)" = 1 ] || { echo "throughput: the program did not connect" >&2; exit 1; }
   exit 0
 fi
 
 results=build/throughput.txt
 : >"$results"
+failed=0
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
   KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/win32/throughput_probe.exe KURVLUX_BAUD=$baud KURVLUX_SECONDS=$seconds \
     tests/e2e/run_e2e.sh "${KURVLUX_WIN32_DIR:-build/win32}" build/native --gtest_filter='Throughput.AtBaudRate' 2>&1 | grep '^THROUGHPUT' >>"$results" || true
+  grep -q " baud=$baud " "$results" || { echo "throughput: $baud baud gave no result" >&2; failed=1; }
 done
 
 printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "FPS" shown | CPU s per s | resident MB start → end |\n'
@@ -104,9 +120,10 @@ while read -r line; do
   off=$(awk -v m="$median" -v f="$fed" 'BEGIN { printf "%+.2f %%", (m - f) * 100 / f }')
   held="no"
   [ "${waited:-0}" -gt 0 ] && held="yes ($waited times)"
-  [ "$(get connected)" = 1 ] || held="not connected"
+  [ "$(get connected)" = 1 ] || { held="not connected"; failed=1; }
   fps=${fps#[}; fps=${fps%]}
   [ ${#fps} -le 60 ] || fps="${fps:0:28} … ${fps: -28}"
   memory=$(get rss_kb | awk -F'->' '{ printf "%.1f → %.1f", $1 / 1024, $2 / 1024 }')
   printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$baud" "$fed" "$median" "$off" "$held" "$fps" "$cpu" "$memory"
 done <"$results"
+exit "$failed"

@@ -5,12 +5,23 @@
 # fed at 25000 bytes per second. The figures are what the status bar showed,
 # read through the accessibility bus once a second.
 #   tools/throughput_native.sh [seconds per run, default 12] [baud rates...]
+# It exits non-zero when a run gave no result or the program did not connect.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() { sed -n '2,8p' tools/throughput_native.sh | sed 's/^# \{0,1\}//'; }
+source tools/throughput/arguments.sh
+for argument in "$@"; do
+  case "$argument" in
+    -h | --help) usage; exit 0 ;;
+    -*) arguments_refuse "unknown option '$argument'" ;;
+  esac
+done
 seconds=${1:-12}
+arguments_count seconds "$seconds"
 shift || true
 rates=("$@")
+for rate in "${rates[@]}"; do arguments_count "baud rate" "$rate"; done
 [ ${#rates[@]} -gt 0 ] || rates=(250000 921600 1843200)
 
 bash scripts/setup
@@ -30,9 +41,11 @@ run() {
 
 results=build/throughput-native.txt
 : >"$results"
+failed=0
 for baud in "${rates[@]}"; do
   echo "throughput: $baud baud for $seconds s" >&2
   KURVLUX_BAUD=$baud run 'NativeThroughput.AtBaudRate' THROUGHPUT >>"$results"
+  grep -q " baud=$baud " "$results" || { echo "throughput: $baud baud gave no result" >&2; failed=1; }
 done
 echo "throughput: \"schneller Plot\" for $seconds s" >&2
 fastplot=$(run 'NativeThroughput.FastPlot' FASTPLOT)
@@ -49,6 +62,7 @@ printf '| baud | fed B/s | "Werte/s" shown (median) | off | board held back | "F
 printf '|---:|---:|---:|---:|---|---|---:|\n'
 while read -r line; do
   fed=$(get fed "$line") median=$(get werte_median "$line") fps=$(get fps "$line")
+  [ "$(get connected "$line")" = 1 ] || failed=1
   off=$(awk -v m="$median" -v f="$fed" 'BEGIN { printf "%+.2f %%", (m - f) * 100 / f }')
   fps=${fps#[}; fps=${fps%]}
   [ ${#fps} -le 60 ] || fps="${fps:0:28} … ${fps: -28}"
@@ -58,7 +72,9 @@ done <"$results"
 if [ -n "$fastplot" ]; then
   printf '\n"schneller Plot": %s points per second shown (median; readings %s), CPU s per s %s, board held back: %s\n' \
     "$(get werte_median "$fastplot")" "$(get werte "$fastplot")" "$(get cpu_per_s "$fastplot")" "$(held_back "$fastplot")"
+  [ "$(get connected "$fastplot")" = 1 ] || failed=1
 else
   echo '"schneller Plot": the run gave no result' >&2
   exit 1
 fi
+exit "$failed"

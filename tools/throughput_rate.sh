@@ -10,19 +10,36 @@
 # Default rates 500000 1000000 2000000 4000000 8000000, threshold "aus".
 # KURVLUX_NATIVE_DIR and KURVLUX_WIN32_DIR run the programs of other build
 # folders (for example an earlier build beside this build's probes).
+# It exits non-zero when a run gave no result or the program did not connect.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() { sed -n '2,13p' tools/throughput_rate.sh | sed 's/^# \{0,1\}//'; }
+source tools/throughput/arguments.sh
 native=0
 rates=()
 thresholds=()
 seconds=12
 while [ $# -gt 0 ]; do
   case "$1" in
+    -h | --help) usage; exit 0 ;;
     --native) native=1 ;;
-    --rate) rates+=("$2"); shift ;;
-    --threshold) thresholds+=("$2"); shift ;;
-    *) seconds=$1 ;;
+    --rate)
+      arguments_count "--rate" "${2:-}"
+      rates+=("$2")
+      shift
+      ;;
+    --threshold)
+      [[ ${2:-} =~ ^(aus|[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5])$ ]] ||
+        arguments_refuse "--threshold takes aus or 0..255, not '${2:-}'"
+      thresholds+=("$2")
+      shift
+      ;;
+    -*) arguments_refuse "unknown option '$1'" ;;
+    *)
+      arguments_count seconds "$1"
+      seconds=$1
+      ;;
   esac
   shift
 done
@@ -44,6 +61,7 @@ win32_dir=${KURVLUX_WIN32_DIR:-build/win32}
 
 results=build/throughput-rate.txt
 : >"$results"
+failed=0
 for rate in "${rates[@]}"; do
   for threshold in "${thresholds[@]}"; do
     echo "throughput: $rate B/s, threshold $threshold, for $seconds s" >&2
@@ -54,6 +72,8 @@ for rate in "${rates[@]}"; do
       KURVLUX_E2E_NAME=throughput KURVLUX_E2E_PROBE=build/win32/throughput_probe.exe KURVLUX_RATE=$rate KURVLUX_THRESHOLD=$threshold KURVLUX_SECONDS=$seconds \
         tests/e2e/run_e2e.sh "$win32_dir" "$native_dir" --gtest_filter='Throughput.AtRate' 2>&1 | tr -d '\r' | grep '^RATE' >>"$results" || true
     fi
+    grep -q " fed=$rate threshold=$threshold " "$results" ||
+      { echo "throughput: $rate B/s, threshold $threshold gave no result" >&2; failed=1; }
   done
 done
 
@@ -74,10 +94,11 @@ while read -r line; do
   median=$(get werte_median "$line") reader=$(get reader "$line")
   share=$(awk -v m="$median" -v r="$reader" 'BEGIN { printf "%.1f %%", (r > 0 ? m * 100 / r : 0) }')
   waits=$(get waits "$line")
-  [ "$(get connected "$line")" = 1 ] || waits="-1"
+  [ "$(get connected "$line")" = 1 ] || { waits="-1"; failed=1; }
   floor=""
   [ "$native" = 1 ] || floor=" $(get repaint_floor "$line") |"
   printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s |%s\n' "$(get fed "$line")" "$(get threshold "$line")" \
     "$median" "$share" "$(held "$waits")" "$(get fps_median "$line")" "$(get cpu_per_s "$line")" "$reader" \
     "$(held "$(get reader_waits "$line")")" "$floor"
 done <"$results"
+exit "$failed"

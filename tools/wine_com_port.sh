@@ -11,10 +11,8 @@
 # it lists, so a board mapped to COM1 is the one selected at start.
 set -euo pipefail
 
-if [ -z "${WINEPREFIX:-}" ]; then
-  echo "wine_com_port.sh: set WINEPREFIX to the prefix whose ports to map" >&2
-  exit 2
-fi
+usage() { echo "usage: WINEPREFIX=... tools/wine_com_port.sh [--no-restart] COMn=DEVICE..."; }
+case "${1:-}" in -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;; esac
 export WINEDEBUG=${WINEDEBUG:--all}
 
 restart=1
@@ -24,13 +22,19 @@ for arg in "$@"; do
     --no-restart) restart=0 ;;
     COM[0-9]*=*) mappings+=("$arg") ;;
     *)
-      echo "usage: wine_com_port.sh [--no-restart] COMn=DEVICE..." >&2
+      echo "wine_com_port.sh: not an option nor COMn=DEVICE: '$arg'" >&2
+      usage >&2
       exit 2
       ;;
   esac
 done
 if [ ${#mappings[@]} -eq 0 ]; then
-  echo "usage: wine_com_port.sh [--no-restart] COMn=DEVICE..." >&2
+  echo "wine_com_port.sh: no COMn=DEVICE given" >&2
+  usage >&2
+  exit 2
+fi
+if [ -z "${WINEPREFIX:-}" ]; then
+  echo "wine_com_port.sh: set WINEPREFIX to the prefix whose ports to map" >&2
   exit 2
 fi
 

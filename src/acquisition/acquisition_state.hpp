@@ -56,9 +56,4 @@ struct AcquisitionPlatform {
   PlotOutput& plot;
 };
 
-// Shared by every mode handler: when the selected mode differs from the one
-// seen last, remember it and reset the rolling chart, which also clears the
-// drawing image for the oscilloscope.
-void checkModeChange(AcquisitionState& state, Controls& controls, PlotOutput& plot);
-
 }  // namespace kurvlux

@@ -23,21 +23,12 @@ constexpr int idlePause = 3;
 
 }  // namespace
 
-void checkModeChange(AcquisitionState& state, Controls& controls, PlotOutput& plot) {
-  Text mode = controls.controlText(modeListId);
-  if (textEquals(mode, state.previousModeText)) return;
-  state.previousModeText = std::move(mode);
-  plot.drawRollingPoint(-1, 1);
-}
-
 MainLoop::MainLoop(Controls& controls, StatusBar& statusBar, EventPump& events, Clock& clock,
                    SerialPorts& ports, PlotOutput& plot)
     : passControls_(controls), platform_{passControls_, statusBar, events, clock, ports, plot} {
   state_.intervalStart = clock.tickCount();
   state_.redrawStart = clock.tickCount();
 }
-
-void MainLoop::checkModeChange() { kurvlux::checkModeChange(state_, platform_.controls, platform_.plot); }
 
 void MainLoop::mirrorConnectToggle() {
   Controls& controls = platform_.controls;

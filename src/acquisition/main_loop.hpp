@@ -21,8 +21,6 @@ class MainLoop {
   // Closes a port that is still open, without touching the status texts.
   void shutDown();
 
-  void checkModeChange();
-
   AcquisitionState& state() { return state_; }
   const AcquisitionState& state() const { return state_; }
 

@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "acquisition/mode_change.hpp"
 #include "ui/control_layout.hpp"
 #include "ui/status_fields.hpp"
 
@@ -22,15 +23,15 @@ constexpr double divisionsPerFrame = 20.0;
 void showStatistics(AcquisitionPlatform& platform, std::int32_t n) {
   StatusBar& bar = platform.statusBar;
   const std::int64_t count = n;
-  bar.setStatusText(statusBarId, 0, formatDecimal(count / columnsPerFrame) + u" FPS", statusCentred);
-  bar.setStatusText(statusBarId, 1, valuesPerSecondText(count), statusCentred);
+  bar.setStatusText(statusBarId, rateField, formatDecimal(count / columnsPerFrame) + u" FPS", statusCentred);
+  bar.setStatusText(statusBarId, valuesField, valuesPerSecondText(count), statusCentred);
   // Milliseconds per division, computed in this order and shown as a float
   // so the rounding matches the chart modes' own statistics.
   const double framesPerSecond = static_cast<double>(n) / 1000.0;
   const double frameMilliseconds = 1000.0 / framesPerSecond;
   const float division = static_cast<float>(frameMilliseconds / divisionsPerFrame);
-  bar.setStatusText(statusBarId, 2, divisionTimeText(division), statusCentred);
-  bar.setStatusProgress(statusBarId, 4, n, 0, 0, lineCapacity(platform.controls));
+  bar.setStatusText(statusBarId, divisionField, divisionTimeText(division), statusCentred);
+  bar.setStatusProgress(statusBarId, loadField, n, 0, 0, lineCapacity(platform.controls));
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // dropped, so the pass rate, not the byte rate, sets the chart's pace.
 #include "acquisition/plot_mode_handlers.hpp"
 
+#include "acquisition/mode_change.hpp"
+#include "ui/status_fields.hpp"
+
 namespace kurvlux {
 
 namespace {
@@ -26,10 +29,10 @@ void handleChartRead(AcquisitionState& state, AcquisitionPlatform& platform, con
     if (mode.interval != 0) state.intervalStart = platform.clock.tickCount();
     if (mode.framesText != nullptr) {
       StatusBar& bar = platform.statusBar;
-      bar.setStatusText(statusBarId, 0, mode.framesText, statusCentred);
-      bar.setStatusText(statusBarId, 1, mode.minutesText, statusCentred);
-      bar.setStatusText(statusBarId, 2, mode.divisionText, statusCentred);
-      bar.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
+      bar.setStatusText(statusBarId, rateField, mode.framesText, statusCentred);
+      bar.setStatusText(statusBarId, valuesField, mode.minutesText, statusCentred);
+      bar.setStatusText(statusBarId, divisionField, mode.divisionText, statusCentred);
+      bar.setStatusProgress(statusBarId, loadField, 0, 0, 0, 10);
     }
   }
   // Every pass with bytes sleeps, plotted or not, so the loop does not spin

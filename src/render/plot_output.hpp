@@ -6,14 +6,19 @@
 
 namespace kurvlux {
 
+// The kinds of drawRollingPoint.
+constexpr std::int32_t rollingPlainKind = 0;  // draws only
+constexpr std::int32_t rollingResetKind = 1;
+constexpr std::int32_t rollingStatisticsKind = 2;
+
 class PlotOutput {
  public:
   virtual ~PlotOutput() = default;
   // Next point of an oscilloscope frame; returns the column of the next point,
   // 0 exactly after the point that completed (and presented) a frame.
   virtual std::int32_t drawScopePoint(std::int32_t value) = 0;
-  // kind 1 resets the rolling chart; 2 draws and keeps per-second statistics;
-  // any other kind draws only. Always returns 0.
+  // rollingResetKind resets the rolling chart; rollingStatisticsKind draws and
+  // keeps per-second statistics; any other kind draws only. Always returns 0.
   virtual std::int32_t drawRollingPoint(std::int32_t value, std::int32_t kind) = 0;
   // Shows the snapshot image (the last presented picture) in the image control.
   virtual void showSnapshot() = 0;

@@ -9,14 +9,10 @@ namespace kurvlux {
 namespace {
 constexpr std::int32_t chartColumns = 1000;
 constexpr std::uint32_t statisticsInterval = 1000;  // ms
-constexpr int rateField = 0;
-constexpr int valuesField = 1;
-constexpr int divisionField = 2;
-constexpr int loadField = 4;
 }  // namespace
 
 std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kind) {
-  if (kind == resetKind) {
+  if (kind == rollingResetKind) {
     reset();
     return 0;
   }
@@ -34,7 +30,7 @@ std::int32_t RollingTrace::drawRollingPoint(std::int32_t value, std::int32_t kin
     ++rollingColumn_;
   }
   // Unsigned difference of two readings: right across the clock's wrap.
-  if (kind == statisticsKind &&
+  if (kind == rollingStatisticsKind &&
       (!statisticsShown_ || elapsedSince(lastStatisticsTime_, clock_.tickCount()) >= statisticsInterval)) {
     updateStatistics();
   }

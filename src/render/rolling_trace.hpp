@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "render/canvas.hpp"
+#include "render/plot_output.hpp"
 #include "ui/clock.hpp"
 #include "ui/controls.hpp"
 #include "ui/status_bar.hpp"
@@ -13,14 +14,11 @@ namespace kurvlux {
 
 class RollingTrace {
  public:
-  static constexpr std::int32_t resetKind = 1;
-  static constexpr std::int32_t statisticsKind = 2;
-
   RollingTrace(PlotCanvas& canvas, StatusBar& statusBar, Controls& controls, Clock& clock)
       : canvas_(canvas), statusBar_(statusBar), controls_(controls), clock_(clock) {}
 
-  // kind 1 resets and shows the cleared chart; kind 2 draws and keeps the
-  // statistics; any other kind only draws. Always returns 0.
+  // rollingResetKind resets and shows the cleared chart; rollingStatisticsKind
+  // draws and keeps the statistics; any other kind only draws. Always returns 0.
   std::int32_t drawRollingPoint(std::int32_t value, std::int32_t kind);
 
   std::int32_t rollingColumn() const { return rollingColumn_; }

@@ -68,6 +68,7 @@ class SerialPortsPosix final : public SerialPorts {
   void report(std::string_view path, std::string_view reason);
 
   std::ostream& diagnostics_;
+  // Guards the table's lookups and changes; the OS calls on a port run outside it.
   mutable std::mutex lock_;
   std::vector<PortEntryPosix> entries_;
 };

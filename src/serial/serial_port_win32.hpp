@@ -53,6 +53,7 @@ class SerialPortsWin32 final : public SerialPorts {
   HANDLE lookUp(int id) const;
   void markFailed(int id, HANDLE handle);
 
+  // Guards the table's lookups and changes; the OS calls on a port run outside it.
   mutable std::recursive_mutex lock_;
   SerialPortTable table_;
 };

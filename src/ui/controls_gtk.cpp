@@ -6,68 +6,26 @@
 
 namespace kurvlux {
 
-void ControlTableGtk::registerControl(int id, GtkWidget* widget, const ControlKindGtk& kind) {
-  if (id < 0) return;
-  if (static_cast<std::size_t>(id) >= records_.size()) records_.resize(static_cast<std::size_t>(id) + 1);
-  records_[static_cast<std::size_t>(id)] = Record{widget, &kind};
-}
-
-const ControlTableGtk::Record* ControlTableGtk::find(int id) const {
-  if (id < 0 || static_cast<std::size_t>(id) >= records_.size()) return nullptr;
-  const Record& record = records_[static_cast<std::size_t>(id)];
-  return record.widget != nullptr && record.kind != nullptr ? &record : nullptr;
-}
-
-GtkWidget* ControlTableGtk::controlWidget(int id) const {
-  const Record* record = find(id);
-  return record ? record->widget : nullptr;
-}
-
-std::intptr_t ControlTableGtk::controlState(int id) {
-  const Record* record = find(id);
-  return record && record->kind->state ? record->kind->state(record->widget) : 0;
-}
-
-void ControlTableGtk::setControlState(int id, std::intptr_t value) {
-  const Record* record = find(id);
-  if (record && record->kind->setState) record->kind->setState(record->widget, value);
-}
-
-Text ControlTableGtk::controlText(int id) {
-  const Record* record = find(id);
-  return record && record->kind->text ? record->kind->text(record->widget) : Text();
-}
-
-void ControlTableGtk::setControlText(int id, TextView text) {
-  const Record* record = find(id);
-  if (record && record->kind->setText) record->kind->setText(record->widget, text);
-}
-
 void ControlTableGtk::disableControl(int id, int flag) {
   // GTK ignores a sensitivity that does not change, so the loop may say it
   // every pass.
-  if (const Record* record = find(id)) gtk_widget_set_sensitive(record->widget, flag == 0);
-}
-
-void ControlTableGtk::addControlItem(int id, int position, TextView text) {
-  const Record* record = find(id);
-  if (record && record->kind->addItem) record->kind->addItem(record->widget, position, text);
+  if (const Record* record = find(id)) gtk_widget_set_sensitive(record->handle, flag == 0);
 }
 
 void ControlTableGtk::setControlTooltip(int id, TextView text) {
   const Record* record = find(id);
   if (!record) return;
   const std::string tip = utf8FromText(text);
-  gtk_widget_set_tooltip_text(record->widget, tip.c_str());
+  gtk_widget_set_tooltip_text(record->handle, tip.c_str());
   // The entry covers most of an editable box; the tip shows over it too.
-  GtkWidget* focus = focusWidget(record->widget);
-  if (focus != record->widget) gtk_widget_set_tooltip_text(focus, tip.c_str());
+  GtkWidget* focus = focusWidget(record->handle);
+  if (focus != record->handle) gtk_widget_set_tooltip_text(focus, tip.c_str());
   // A screen reader names a box, and what the focus lands on inside it, by
   // what it is for, not by the item it shows. A button keeps its caption as
   // its name ("Verbinden", "Trennen") and gets the tip as its description
   // from GTK.
-  if (GTK_IS_COMBO_BOX(record->widget)) {
-    atk_object_set_name(gtk_widget_get_accessible(record->widget), tip.c_str());
+  if (GTK_IS_COMBO_BOX(record->handle)) {
+    atk_object_set_name(gtk_widget_get_accessible(record->handle), tip.c_str());
     atk_object_set_name(gtk_widget_get_accessible(focus), tip.c_str());
   }
 }

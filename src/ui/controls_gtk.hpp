@@ -1,51 +1,28 @@
-// The identifier table of the controls on GTK: one record per control with
-// the operations of its kind, the same shape as the Windows table so the
-// program's logic cannot tell them apart.
+// The identifier table of the controls on GTK (the shared table over
+// widgets, with enabling and tooltips done the GTK way), and the combo boxes
+// and buttons it holds.
 #pragma once
 
 #include <gtk/gtk.h>
 
-#include <cstdint>
-#include <vector>
-
-#include "ui/controls.hpp"
+#include "ui/control_table.hpp"
 
 namespace kurvlux {
 
-// An empty slot means the kind has no such operation.
-struct ControlKindGtk {
-  std::intptr_t (*state)(GtkWidget* control) = nullptr;
-  void (*setState)(GtkWidget* control, std::intptr_t value) = nullptr;
-  Text (*text)(GtkWidget* control) = nullptr;
-  void (*setText)(GtkWidget* control, TextView text) = nullptr;
-  void (*addItem)(GtkWidget* control, int position, TextView text) = nullptr;
-};
+using ControlKindGtk = ControlKindOf<GtkWidget*>;
 
-class ControlTableGtk final : public Controls {
+class ControlTableGtk final : public ControlTable<GtkWidget*> {
  public:
-  void registerControl(int id, GtkWidget* widget, const ControlKindGtk& kind);
-  GtkWidget* controlWidget(int id) const;
+  GtkWidget* controlWidget(int id) const { return controlHandle(id); }
   // Where newly created controls go: the main window's fixed layout, or the
   // status bar's once the controls have moved there.
   GtkFixed* container() const { return container_; }
   void setContainer(GtkFixed* container) { container_ = container; }
 
-  std::intptr_t controlState(int id) override;
-  void setControlState(int id, std::intptr_t value) override;
-  Text controlText(int id) override;
-  void setControlText(int id, TextView text) override;
   void disableControl(int id, int flag) override;
-  void addControlItem(int id, int position, TextView text) override;
   void setControlTooltip(int id, TextView text) override;
 
  private:
-  struct Record {
-    GtkWidget* widget = nullptr;
-    const ControlKindGtk* kind = nullptr;
-  };
-  const Record* find(int id) const;
-
-  std::vector<Record> records_;
   GtkFixed* container_ = nullptr;
 };
 

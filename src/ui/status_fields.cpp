@@ -3,11 +3,12 @@
 namespace kurvlux {
 
 void writeIdleStatus(StatusBar& statusBar) {
-  statusBar.setStatusText(statusBarId, 0, u"0 FPS", statusCentred);
-  statusBar.setStatusText(statusBarId, 1, valuesPerSecondText(0), statusCentred);
-  statusBar.setStatusText(statusBarId, 2, u"0 ms/DIV", statusCentred);
-  statusBar.setStatusText(statusBarId, 3, u"COM-Auslastung: ", statusNoBorder | statusRightAligned);
-  statusBar.setStatusProgress(statusBarId, 4, 0, 0, 0, 10);
+  statusBar.setStatusText(statusBarId, rateField, u"0 FPS", statusCentred);
+  statusBar.setStatusText(statusBarId, valuesField, valuesPerSecondText(0), statusCentred);
+  statusBar.setStatusText(statusBarId, divisionField, u"0 ms/DIV", statusCentred);
+  statusBar.setStatusText(statusBarId, loadLabelField, u"COM-Auslastung: ",
+                          statusNoBorder | statusRightAligned);
+  statusBar.setStatusProgress(statusBarId, loadField, 0, 0, 0, 10);
 }
 
 Text valuesPerSecondText(std::int64_t values) { return formatDecimal(values) + u" Werte/s"; }

@@ -11,6 +11,11 @@ namespace kurvlux {
 
 // Frames, values per second, time per division, the load label, the load.
 constexpr std::array<int, 5> statusFieldWidths{70, 100, 100, 120, 80};
+constexpr int rateField = 0;
+constexpr int valuesField = 1;
+constexpr int divisionField = 2;
+constexpr int loadLabelField = 3;
+constexpr int loadField = 4;
 
 // Written at start and again whenever a connection ends.
 void writeIdleStatus(StatusBar& statusBar);

@@ -29,10 +29,9 @@ class UserInterfaceWin32 {
   Clock& clock() { return pump_; }
   WindowTableWin32& windows() { return windows_; }
   HWND mainWindow() const { return windows_.windowHandle(mainWindowId); }
-  // The program's private heap, created before anything else.
-  HANDLE privateHeap() const { return heap_; }
 
  private:
+  // The program's private heap, created before anything else and destroyed last.
   HANDLE heap_ = nullptr;
   bool comInitialised_ = false;
   WindowTableWin32 windows_;

@@ -3,7 +3,8 @@
 # private Xvfb (and one test under a headless weston), inside a D-Bus session
 # of its own so the accessibility bus (what screen readers use) is there, fed
 # by the board simulator. Run as root, the reconnecting test and the table of
-# endings run once more as user nobody.
+# endings run once more as user nobody; gtest options pass through to both
+# runs, so a --gtest_filter naming other tests runs those alone, once.
 #
 #   tests/e2e_linux/run_e2e_linux.sh <native build dir> [gtest options]
 #
@@ -21,6 +22,7 @@ for needed in "$probe" "$build/kurvlux" "$build/board_simulator"; do
   [ -x "$needed" ] || { echo "run_e2e_linux.sh: $needed is missing; build it first" >&2; exit 2; }
 done
 source "$root/tools/private_display.sh"
+source "$root/tools/gtest_selection.sh"
 
 export KURVLUX_E2E_DIR="$root/build/e2e-linux-${KURVLUX_E2E_NAME:-test}"
 rm -rf "$KURVLUX_E2E_DIR"
@@ -48,14 +50,18 @@ dbus-run-session -- "$probe" "$@" 2> >(grep -v 'Failed to set fd limit' >&2) || 
 
 # As root, once more as user nobody (whom a device left exclusive keeps
 # out), from copies that user can reach wherever the build tree lies.
+as_nobody=
 if [ -z "${KURVLUX_E2E_PROBE:-}" ] && [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+  as_nobody=$(gtest_also_selected "$probe" '*ReconnectingTenTimes*:Endings/*' "$@")
+fi
+if [ -n "$as_nobody" ]; then
   user_dir=$(mktemp -d "${TMPDIR:-/tmp}/kurvlux-e2e-nobody.XXXXXX")
   cp "$build/e2e_linux" "$build/kurvlux" "$build/board_simulator" "$user_dir/"
   chmod 755 "$user_dir" && chown nobody "$user_dir"
   echo "run_e2e_linux.sh: reconnecting again as user nobody"
   runuser -u nobody -- env HOME="$user_dir" TMPDIR="$user_dir" KURVLUX_E2E_DIR="$user_dir" \
     KURVLUX_PROGRAM="$user_dir/kurvlux" KURVLUX_BOARD_SIMULATOR="$user_dir/board_simulator" \
-    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter='*ReconnectingTenTimes*:Endings/*' \
+    dbus-run-session -- "$user_dir/e2e_linux" "$@" --gtest_filter="$as_nobody" \
     2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 fi
 exit "$status"
