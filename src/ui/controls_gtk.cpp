@@ -86,12 +86,17 @@ void findToggleButton(GtkWidget* widget, gpointer found) {
 
 }  // namespace
 
+GtkWidget* comboArrow(GtkWidget* combo) {
+  GtkWidget* button = nullptr;
+  if (GTK_IS_CONTAINER(combo)) gtk_container_forall(GTK_CONTAINER(combo), findToggleButton, &button);
+  return button;
+}
+
 GtkWidget* focusWidget(GtkWidget* control) {
   if (!GTK_IS_COMBO_BOX(control)) return control;
   if (gtk_combo_box_get_has_entry(GTK_COMBO_BOX(control))) return gtk_bin_get_child(GTK_BIN(control));
   // A list box hands the focus on to the button inside it.
-  GtkWidget* button = nullptr;
-  gtk_container_forall(GTK_CONTAINER(control), findToggleButton, &button);
+  GtkWidget* button = comboArrow(control);
   return button ? button : control;
 }
 
