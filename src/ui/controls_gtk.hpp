@@ -62,5 +62,7 @@ GtkWidget* focusWidget(GtkWidget* control);
 // The toggle button inside a combo box that opens its list; null when there
 // is none.
 GtkWidget* comboArrow(GtkWidget* combo);
+// A combo box's items in their order.
+std::vector<Text> comboItems(GtkWidget* combo);
 
 }  // namespace kurvlux

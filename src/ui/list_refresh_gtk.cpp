@@ -7,27 +7,12 @@
 
 namespace kurvlux {
 
-namespace {
-
-std::vector<Text> comboItems(GtkWidget* combo) {
-  std::vector<Text> items;
-  GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
-  GtkTreeIter item;
-  for (gboolean more = gtk_tree_model_get_iter_first(model, &item); more;
-       more = gtk_tree_model_iter_next(model, &item)) {
-    gchar* text = nullptr;
-    gtk_tree_model_get(model, &item, 0, &text, -1);
-    items.push_back(text ? textFromUtf8(text) : Text());
-    g_free(text);
-  }
-  return items;
-}
-
-}  // namespace
-
 ListRefreshGtk::ListRefreshGtk(GtkWidget* combo, FreshItems freshItems)
     : combo_(combo), arrow_(comboArrow(combo)), freshItems_(std::move(freshItems)) {
   if (!combo_) return;
+  // GTK would make the arrow insensitive while the list is empty, and a
+  // board plugged in later could not be found by a click.
+  gtk_combo_box_set_button_sensitivity(GTK_COMBO_BOX(combo_), GTK_SENSITIVITY_ON);
   // Keys and the accessible action open the list through "popup"; a click
   // on the arrow opens it directly, so its press is taken before the arrow's
   // own handling.
