@@ -18,7 +18,8 @@ if [ -z "${KURVLUX_DEMO_INSIDE:-}" ]; then
   work=$(mktemp -d "${TMPDIR:-/tmp}/kurvlux-port-box.XXXXXX")
   trap 'private_display_stop; rm -rf "$work"' EXIT
   g++ -std=c++20 -O2 -shared -fPIC "$here/listing_stand_in.cpp" -o "$work/listing_stand_in.so"
-  g++ -std=c++20 -O2 "$here/port_box_probe.cpp" -o "$work/port_box_probe" $(pkg-config --cflags --libs atspi-2 gobject-2.0 x11 xtst)
+  read -ra libraries <<<"$(pkg-config --cflags --libs atspi-2 gobject-2.0 x11 xtst)"
+  g++ -std=c++20 -O2 "$here/port_box_probe.cpp" -o "$work/port_box_probe" "${libraries[@]}"
   private_display_start "$work"
   KURVLUX_DEMO_INSIDE=$work dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
   exit
@@ -28,9 +29,10 @@ probe=$work/port_box_probe
 ports=$work/ports
 "$build/board_simulator" --link "$work/board" >"$work/board.log" &
 board=$!
+program=
+trap 'kill -TERM ${program:+"$program"} "$board" 2>/dev/null || true' EXIT
 until [ -e "$work/board" ]; do sleep 0.1; done
 named=$(readlink "$work/board")
-program=
 start() {  # start <kurvlux> [environment...]
   local binary=$1
   shift
@@ -38,12 +40,17 @@ start() {  # start <kurvlux> [environment...]
   program=$!
   until "$probe" items >/dev/null 2>&1; do sleep 0.2; done
 }
-stop() { kill -TERM "$program"; wait "$program" || true; }
+stop() {
+  kill -TERM "$program"
+  wait "$program" || true
+  program=
+}
 step() {  # step <event> <listing...>: the listing file, then one click on the arrow
   local event=$1
   shift
+  local listing="$*"
   printf '%s\n' "$@" >"$ports"
-  printf '%-44s listing: %-40s ' "$event" "$(echo "$*" | sed 's|/dev/||g')"
+  printf '%-44s listing: %-40s ' "$event" "${listing//\/dev\//}"
   "$probe" open 1 >/dev/null
   "$probe" items
 }
@@ -76,9 +83,7 @@ echo "== click on the arrow until the list's window is mapped (real listing)"
 for binary in ${before:+"$before"} "$build/kurvlux"; do
   start "$binary"
   "$probe" type ttyACM0
-  echo "$binary:"
+  echo "$(basename "$(dirname "$binary")")/$(basename "$binary"):"
   "$probe" open 20
   stop
 done
-kill -TERM "$board"
-wait "$board" || true
