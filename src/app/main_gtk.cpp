@@ -1,6 +1,7 @@
 // kurvlux: the Linux program's entry point. The same start-up as on Windows
-// over the GTK window, termios ports and the ports libserialport lists;
-// devices named on the command line come first in the port box.
+// over the GTK window, termios ports and the ports libserialport lists,
+// asked again each time the port box opens; devices named on the command
+// line come first in the port box.
 #include <gtk/gtk.h>
 
 #include <string>
@@ -18,6 +19,7 @@
 #include "text/file_name_text.hpp"
 #include "ui/command_line.hpp"
 #include "ui/ending_signals_gtk.hpp"
+#include "ui/list_refresh_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {
@@ -44,6 +46,12 @@ int main(int argc, char** argv) {
     std::vector<Text> namedDevices;
     for (const std::string& device : commandLine.devices) namedDevices.push_back(textFromFileName(device));
     fillPortBoxItems(ui.controls(), portItems(namedDevices, discoverSerialDevices(), deviceIdentity));
+    // Boards come and go (plugged in, reset after an upload); the list shows
+    // the devices there are each time it opens.
+    const ListRefreshGtk portRefresh(
+        ui.controls().controlWidget(portBoxId), [&namedDevices](const std::vector<Text>& shownItems) {
+          return refreshedPortItems(shownItems, namedDevices, discoverSerialDevices(), deviceIdentity);
+        });
 
     ImageStoreGtk images(ui.controls());
     Plotter plotter(images, ui.statusBars(), ui.controls(), ui.clock());

@@ -1,5 +1,5 @@
-// The serial devices the system lists, asked once at start-up through
-// libserialport, which knows which ttyS devices are real UARTs.
+// The serial devices the system lists, asked through libserialport, which
+// knows which ttyS devices are real UARTs.
 #pragma once
 
 #include <vector>

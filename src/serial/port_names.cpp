@@ -55,19 +55,59 @@ Text normalisedPath(TextView path) {
   return normal;
 }
 
+namespace {
+
+// Appends an item for each device not seen yet, by the name given for it.
+void appendItems(std::vector<Text>& items, std::vector<Text>& seen, const std::vector<Text>& devices,
+                 const DeviceIdentity& identity) {
+  for (const Text& name : devices) {
+    const Text path = devicePathOfPortName(name);
+    if (path.empty()) continue;
+    Text id = identity(path);
+    if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+    seen.push_back(std::move(id));
+    items.push_back(portItemOfDevice(path));
+  }
+}
+
+bool holds(const std::vector<Text>& items, const Text& item) {
+  return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+}  // namespace
+
 std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices,
                             const DeviceIdentity& identity) {
+  return refreshedPortItems({}, namedDevices, listedDevices, identity);
+}
+
+std::vector<Text> refreshedPortItems(const std::vector<Text>& shownItems,
+                                     const std::vector<Text>& namedDevices,
+                                     const std::vector<Text>& listedDevices, const DeviceIdentity& identity) {
   std::vector<Text> items;
   std::vector<Text> seen;
-  for (const auto* devices : {&namedDevices, &listedDevices}) {
-    for (const Text& name : *devices) {
-      const Text path = devicePathOfPortName(name);
-      if (path.empty()) continue;
-      Text id = identity(path);
-      if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
-      seen.push_back(std::move(id));
-      items.push_back(portItemOfDevice(path));
+  appendItems(items, seen, namedDevices, identity);
+  const auto namedCount = static_cast<std::ptrdiff_t>(items.size());
+  std::vector<Text> listed;
+  appendItems(listed, seen, listedDevices, identity);
+  // The devices still there keep their places, so a user's eye finds them
+  // where they were; the listing's own order may change from one time to
+  // the next.
+  for (const Text& item : shownItems) {
+    if (holds(listed, item) && !holds(items, item)) items.push_back(item);
+  }
+  // A new device goes right after the device the listing puts before it.
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (holds(items, listed[i])) continue;
+    auto at = items.begin() + namedCount;
+    for (std::size_t before = i; before-- > 0;) {
+      const auto found = std::find(items.begin() + namedCount, items.end(), listed[before]);
+      if (found != items.end()) {
+        at = found + 1;
+        break;
+      }
     }
+    items.insert(at, listed[i]);
   }
   return items;
 }

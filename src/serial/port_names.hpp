@@ -32,4 +32,13 @@ using DeviceIdentity = std::function<Text(const Text& devicePath)>;
 std::vector<Text> portItems(const std::vector<Text>& namedDevices, const std::vector<Text>& listedDevices,
                             const DeviceIdentity& identity);
 
+// The port box's items when its list opens again, with these items shown:
+// the named devices first as above, then the listed devices, where those
+// still there keep their order and a new one goes right after the device the
+// listing puts before it (first when none). A device that is gone is no
+// longer listed.
+std::vector<Text> refreshedPortItems(const std::vector<Text>& shownItems,
+                                     const std::vector<Text>& namedDevices,
+                                     const std::vector<Text>& listedDevices, const DeviceIdentity& identity);
+
 }  // namespace kurvlux

@@ -44,12 +44,31 @@ void findToggleButton(GtkWidget* widget, gpointer found) {
 
 }  // namespace
 
+std::vector<Text> comboItems(GtkWidget* combo) {
+  std::vector<Text> items;
+  GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
+  GtkTreeIter item;
+  for (gboolean more = gtk_tree_model_get_iter_first(model, &item); more;
+       more = gtk_tree_model_iter_next(model, &item)) {
+    gchar* text = nullptr;
+    gtk_tree_model_get(model, &item, 0, &text, -1);
+    items.push_back(text ? textFromUtf8(text) : Text());
+    g_free(text);
+  }
+  return items;
+}
+
+GtkWidget* comboArrow(GtkWidget* combo) {
+  GtkWidget* button = nullptr;
+  if (GTK_IS_CONTAINER(combo)) gtk_container_forall(GTK_CONTAINER(combo), findToggleButton, &button);
+  return button;
+}
+
 GtkWidget* focusWidget(GtkWidget* control) {
   if (!GTK_IS_COMBO_BOX(control)) return control;
   if (gtk_combo_box_get_has_entry(GTK_COMBO_BOX(control))) return gtk_bin_get_child(GTK_BIN(control));
   // A list box hands the focus on to the button inside it.
-  GtkWidget* button = nullptr;
-  gtk_container_forall(GTK_CONTAINER(control), findToggleButton, &button);
+  GtkWidget* button = comboArrow(control);
   return button ? button : control;
 }
 
@@ -94,17 +113,10 @@ void listSetText(GtkWidget* combo, TextView text) {
     return;
   }
   const Text wanted = lowerText(text);
-  GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
-  GtkTreeIter item;
-  int index = 0;
-  for (gboolean more = gtk_tree_model_get_iter_first(model, &item); more;
-       more = gtk_tree_model_iter_next(model, &item), ++index) {
-    gchar* itemText = nullptr;
-    gtk_tree_model_get(model, &item, 0, &itemText, -1);
-    const bool matches = itemText && lowerText(textFromUtf8(itemText)) == wanted;
-    g_free(itemText);
-    if (matches) {
-      gtk_combo_box_set_active(GTK_COMBO_BOX(combo), index);
+  const std::vector<Text> items = comboItems(combo);
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    if (lowerText(items[index]) == wanted) {
+      gtk_combo_box_set_active(GTK_COMBO_BOX(combo), static_cast<gint>(index));
       return;
     }
   }

@@ -36,5 +36,10 @@ GtkWidget* createButton(ControlTableGtk& controls, int id, int x, int y, int wid
 // The widget that takes the keyboard focus for a control: the entry of an
 // editable combo box, the button inside a list box, else the control itself.
 GtkWidget* focusWidget(GtkWidget* control);
+// The toggle button inside a combo box that opens its list; null when there
+// is none.
+GtkWidget* comboArrow(GtkWidget* combo);
+// A combo box's items in their order.
+std::vector<Text> comboItems(GtkWidget* combo);
 
 }  // namespace kurvlux

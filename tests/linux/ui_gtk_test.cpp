@@ -18,7 +18,9 @@
 #include "render/image_store_gtk.hpp"
 #include "render/raster.hpp"
 #include "text/utf8_text.hpp"
+#include "serial/port_names.hpp"
 #include "ui/info_message.hpp"
+#include "ui/list_refresh_gtk.hpp"
 #include "ui/status_fields.hpp"
 #include "ui/user_interface_gtk.hpp"
 
@@ -469,6 +471,61 @@ TEST_F(GtkShell, TabWalksTheControlsLeftToRightAndSkipsDisabledOnes) {
   EXPECT_EQ(backward, (std::vector<int>{12, 11, 9, 8, 10, 12}));
   controls.disableControl(portBoxId, 0);
   controls.disableControl(baudBoxId, 0);
+}
+
+// The port box opened by a click, Alt+Down, a screen reader's action and while connected, over a stand-in listing.
+TEST_F(GtkShell, PortListIsTakenAfreshEachTimeItOpensAndKeepsTheEntryText) {
+  GtkWidget* box = ui->controls().controlWidget(portBoxId);
+  std::vector<Text> listed, onScreen;
+  // The items the moment the list is on screen, before any later handler could change them.
+  const gulong watch = g_signal_connect(box, "notify::popup-shown", G_CALLBACK(+[](GtkWidget* combo, GParamSpec*, gpointer seen) {
+    *static_cast<std::vector<Text>*>(seen) = comboItems(combo);
+  }), &onScreen);
+  ListRefreshGtk refresh(box, [&](const std::vector<Text>& shown) { return refreshedPortItems(shown, {u"pts/7"}, listed, normalisedPath); });
+  // Through the X server as a user's click and keys come (to the window under the pointer).
+  const auto xdotool = [box](const std::string& action) {
+    GtkWidget* arrow = comboArrow(box);
+    int x = 0, y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(arrow), &x, &y);
+    GtkAllocation at{};
+    gtk_widget_get_allocation(arrow, &at);
+    const std::string command = "xdotool mousemove " + std::to_string(x + at.x + at.width / 2) + " " + std::to_string(y + at.y + at.height / 2) + " " + action;
+    EXPECT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr)) << command;
+  };
+  const auto click = [&] { xdotool("click 1"); };
+  const auto altDown = [&] { xdotool("key alt+Down"); };
+  const auto action = [box] { atk_action_do_action(ATK_ACTION(gtk_widget_get_accessible(box)), 0); };
+  const auto connected = [box] { gtk_widget_set_sensitive(box, FALSE); gtk_combo_box_popup(GTK_COMBO_BOX(box)); };
+  struct Row {
+    const char* event;
+    std::function<void()> open;
+    std::vector<Text> listed;
+    int chosen;  // the row chosen before opening; -1: the text typed stays
+    std::vector<Text> items;
+    const char16_t* entry;
+  };
+  const Row rows[] = {
+      {"click, one device",        click,     {u"/dev/ttyS0"},                  -1, {u"pts/7", u"ttyS0"},             u"ttyGone"},
+      {"Alt+Down, plugged in",     altDown,   {u"/dev/ttyS0", u"/dev/ttyACM0"}, -1, {u"pts/7", u"ttyS0", u"ttyACM0"}, u"ttyGone"},
+      {"action, reset as ttyACM1", action,    {u"/dev/ttyACM1", u"/dev/ttyS0"}, 2,  {u"pts/7", u"ttyACM1", u"ttyS0"}, u"ttyACM0"},
+      {"opened while connected",   connected, {},                               -1, {u"pts/7", u"ttyACM1", u"ttyS0"}, u"ttyACM0"},
+  };
+  ui->controls().setControlText(portBoxId, u"ttyGone");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.event);
+    listed = row.listed;
+    if (row.chosen >= 0) ui->controls().setControlState(portBoxId, row.chosen);
+    onScreen.clear();
+    row.open();
+    for (int round = 0; round < 250 && onScreen.empty(); ++round) settle();
+    EXPECT_EQ(onScreen, row.items) << "the list did not open, or opened with other items";
+    EXPECT_EQ(ui->controls().controlText(portBoxId), row.entry);
+    gtk_combo_box_popdown(GTK_COMBO_BOX(box));
+  }
+  g_signal_handler_disconnect(box, watch);
+  gtk_widget_set_sensitive(box, TRUE);
+  gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(box));
+  ui->controls().setControlText(portBoxId, u"");
 }
 
 }  // namespace

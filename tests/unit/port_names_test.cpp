@@ -67,5 +67,27 @@ TEST(PortNames, CommandLineDevicesComeFirstAndAreNotRepeated) {
   EXPECT_EQ(controls.at(portBoxId).state, 0);
 }
 
+TEST(PortNames, OpeningTheListAgainKeepsNamedFirstAndTheRestInPlace) {
+  // The list as shown, what the listing says when it is opened again, what it shows then.
+  struct Row {
+    const char* event;
+    std::vector<Text> shown, named, listed, after;
+  };
+  const Row rows[] = {
+      {"first opening",            {},                                 {u"pts/7"}, {u"/dev/ttyS0", u"/dev/ttyACM0"},                  {u"pts/7", u"ttyS0", u"ttyACM0"}},
+      {"plugged in, listed first", {u"pts/7", u"ttyS0", u"ttyACM0"},   {u"pts/7"}, {u"/dev/ttyUSB0", u"/dev/ttyS0", u"/dev/ttyACM0"}, {u"pts/7", u"ttyUSB0", u"ttyS0", u"ttyACM0"}},
+      {"listing reshuffled",       {u"ttyS0", u"ttyACM0"},             {},         {u"/dev/ttyACM0", u"/dev/ttyUSB1", u"/dev/ttyS0"}, {u"ttyS0", u"ttyACM0", u"ttyUSB1"}},
+      {"two plugged in",           {u"ttyS0"},                         {},         {u"/dev/ttyUSB0", u"/dev/ttyUSB1", u"/dev/ttyS0"}, {u"ttyUSB0", u"ttyUSB1", u"ttyS0"}},
+      {"unplugged",                {u"pts/7", u"ttyS0", u"ttyACM0"},   {u"pts/7"}, {u"/dev/ttyS0"},                                   {u"pts/7", u"ttyS0"}},
+      {"nothing listed",           {u"pts/7", u"ttyS0"},               {u"pts/7"}, {},                                                {u"pts/7"}},
+      {"reset, new name",          {u"ttyS0", u"ttyACM0", u"ttyUSB0"}, {},         {u"/dev/ttyUSB0", u"/dev/ttyS0", u"/dev/ttyACM1"}, {u"ttyS0", u"ttyACM1", u"ttyUSB0"}},
+  };
+
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.event);
+    EXPECT_EQ(refreshedPortItems(row.shown, row.named, row.listed, normalisedPath), row.after);
+  }
+}
+
 }  // namespace
 }  // namespace kurvlux
