@@ -9,8 +9,20 @@
 # simulator. The timing uses the real listing.
 #
 #   tools/port_box_demo/run.sh <native build dir> [<kurvlux to compare with>]
+# It exits non-zero when the program or the probe failed.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+usage() { sed -n '2,12p' "$here/run.sh" | sed 's/^# \{0,1\}//'; }
+source "$here/../throughput/arguments.sh"
+for argument in "$@"; do
+  case "$argument" in
+    -h | --help) usage; exit 0 ;;
+    -*) arguments_refuse "unknown option '$argument'" ;;
+  esac
+done
+[ $# -ge 1 ] && [ $# -le 2 ] || arguments_refuse "expects a native build folder and optionally a kurvlux to compare with"
+[ -x "$1/kurvlux" ] || arguments_refuse "no kurvlux in '$1': build it first (cmake --build $1 --target kurvlux board_simulator)"
+[ $# -lt 2 ] || [ -x "$2" ] || arguments_refuse "'$2' is not a program"
 build=$(cd "$1" && pwd)
 before=${2:-}
 if [ -z "${KURVLUX_DEMO_INSIDE:-}" ]; then
