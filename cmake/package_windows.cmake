@@ -45,13 +45,12 @@ configure_file(LICENSE ${zip_root}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 set(msi ${CMAKE_BINARY_DIR}/${release_name}.msi)
 set(setup ${CMAKE_BINARY_DIR}/${release_name}-setup.exe)
 set(zip ${CMAKE_BINARY_DIR}/${release_name}-win32.zip)
+# Only the release files need these (bash scripts/setup installs them): where
+# one is missing, the program and its tests still build, and building the
+# release files fails on <TOOL>_EXECUTABLE-NOTFOUND.
 foreach(tool wixl msiinfo makensis zip perl)
-  find_program(${tool}_executable ${tool})
-  if(NOT ${tool}_executable)
-    # Only the release files need these: the program and its tests build without.
-    set(${tool}_executable ${CMAKE_COMMAND} -E echo "${tool} is missing (bash scripts/setup installs it)"
-      COMMAND ${CMAKE_COMMAND} -E false)
-  endif()
+  string(TOUPPER ${tool} tool_variable)
+  find_program(${tool_variable}_EXECUTABLE ${tool})
 endforeach()
 set(utc ${CMAKE_COMMAND} -E env TZ=UTC SOURCE_DATE_EPOCH=${KURVLUX_SOURCE_DATE_EPOCH})
 
@@ -81,16 +80,16 @@ set(msi_script ${CMAKE_BINARY_DIR}/msi.cmake)
 file(CONFIGURE OUTPUT ${msi_script} @ONLY CONTENT [[
 # The clock's time, not SOURCE_DATE_EPOCH (which string(TIMESTAMP) would give).
 execute_process(COMMAND date +%s OUTPUT_VARIABLE started OUTPUT_STRIP_TRAILING_WHITESPACE)
-execute_process(COMMAND @wixl_executable@ --arch x86 --output @msi@
-  -D Version=@PROJECT_VERSION@ "-D" "Vendor=@KURVLUX_VENDOR@" "-D" "Summary=@KURVLUX_SUMMARY@"
-  -D Icon=@icon@ -D ProductCode=@product_code@ -D UpgradeCode=@upgrade_code@
-  @CMAKE_SOURCE_DIR@/resources/kurvlux.wxs COMMAND_ERROR_IS_FATAL ANY)
-execute_process(COMMAND @msiinfo_executable@ suminfo @msi@ OUTPUT_VARIABLE summary COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "@WIXL_EXECUTABLE@" --arch x86 --output "@msi@"
+  -D "Version=@PROJECT_VERSION@" -D "Vendor=@KURVLUX_VENDOR@" -D "Summary=@KURVLUX_SUMMARY@"
+  -D "Icon=@icon@" -D "ProductCode=@product_code@" -D "UpgradeCode=@upgrade_code@"
+  "@CMAKE_SOURCE_DIR@/resources/kurvlux.wxs" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "@MSIINFO_EXECUTABLE@" suminfo "@msi@" OUTPUT_VARIABLE summary COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCH "{[0-9A-F-]+}" random_code "${summary}")
-file(SHA256 @zip_root@/Kurvlux.exe program_hash)
+file(SHA256 "@zip_root@/Kurvlux.exe" program_hash)
 string(UUID package_code NAMESPACE @product_code@ NAME "${program_hash}" TYPE SHA1 UPPER)
-execute_process(COMMAND @perl_executable@ @CMAKE_SOURCE_DIR@/cmake/msi_reproducible.pl @msi@
-  ${random_code} {${package_code}} @KURVLUX_SOURCE_DATE_EPOCH@ ${started} COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "@PERL_EXECUTABLE@" "@CMAKE_SOURCE_DIR@/cmake/msi_reproducible.pl" "@msi@"
+  "${random_code}" "{${package_code}}" @KURVLUX_SOURCE_DATE_EPOCH@ "${started}" COMMAND_ERROR_IS_FATAL ANY)
 ]])
 add_custom_command(OUTPUT ${msi}
   COMMAND ${utc} ${CMAKE_COMMAND} -P ${msi_script}
@@ -98,7 +97,7 @@ add_custom_command(OUTPUT ${msi}
   DEPENDS ${release_stamp} ${msi_script} resources/kurvlux.wxs resources/kurvlux.ico cmake/msi_reproducible.pl
   VERBATIM)
 add_custom_command(OUTPUT ${setup}
-  COMMAND ${utc} ${makensis_executable} -V2 -NOCD -DOUTFILE=${setup} -DVERSION=${PROJECT_VERSION}
+  COMMAND ${utc} ${MAKENSIS_EXECUTABLE} -V2 -NOCD -DOUTFILE=${setup} -DVERSION=${PROJECT_VERSION}
     -DVERSION_DOTTED=${version_dotted} -DVENDOR=${KURVLUX_VENDOR} -DSUMMARY=${KURVLUX_SUMMARY}
     -DCOPYRIGHT=${KURVLUX_COPYRIGHT} -DICON=${icon} ${CMAKE_SOURCE_DIR}/resources/kurvlux.nsi
   WORKING_DIRECTORY ${zip_root}
@@ -108,7 +107,7 @@ add_custom_command(OUTPUT ${setup}
 # only the time given, read in UTC, goes into the zip.
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
-  COMMAND ${utc} ${zip_executable} -q -X -D ${zip}
+  COMMAND ${utc} ${ZIP_EXECUTABLE} -q -X -D ${zip}
     ${release_name}/Kurvlux.exe ${release_name}/LICENSE.txt ${release_name}/README.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release
   DEPENDS ${release_stamp}
