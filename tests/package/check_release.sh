@@ -23,13 +23,14 @@ diff <(ls build/dist) <(printf '%s\n' "${deb##*/}" "${msi##*/}" "${setup##*/}" "
 work=build/release-check
 rm -rf "$work" && mkdir -p "$work/deb"
 
-# The same sources packed again, meanwhile, as someone else would: in a folder
-# whose path has a space, in another time zone, under umask 077.
+# The same sources packed again as someone else would: in a folder whose
+# path has a space, in another time zone, under umask 077. The same bytes.
 other="$work/zweite Kopie"
 mkdir -p "$other"
 git ls-files -z --cached --others --exclude-standard | tar --null -T - --ignore-failed-read -cf - | tar -xf - -C "$other"
-(cd "$other" && umask 077 && TZ=Pacific/Kiritimati bash scripts/package >../other.log 2>&1) &
-other_package=$!
+(cd "$other" && umask 077 && TZ=Pacific/Kiritimati bash scripts/package >../other.log 2>&1) || { tail -n 40 "$work/other.log"; exit 1; }
+diff build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"
+(cd "$other/build/dist" && sha256sum -c SHA256SUMS)
 
 # The Debian package.
 expected="bin/kurvlux share/applications/kurvlux.desktop share/icons/hicolor/48x48/apps/kurvlux.png
@@ -72,10 +73,14 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 listing() { (cd "$WINEPREFIX/drive_c" && find . | sort) && wine reg query 'HKLM\Software' /s | tr -d '\r' | grep '^HKEY' | sort; }
 listing >"$work/before.txt"
 # Nothing of Kurvlux's is left: only the empty folder and keys that Windows
-# Installer keeps for itself once it has run.
+# Installer keeps for itself once it has run. The setup program's uninstaller
+# runs from a copy in Temp, which Windows deletes at the next start (that
+# start comes first), all but its folder, left empty.
 nothing_left() {
+  wineboot -r
   [ -z "$(diff "$work/before.txt" <(listing) | grep '^[<>]' |
-    grep -vE '^> .*[\\/](Installer|Features|Products|UpgradeCodes|UserData|S-1-5-18|Components)$')" ]
+    grep -vE '^> .*[\\/](Installer|Features|Products|UpgradeCodes|UserData|S-1-5-18|Components)$' |
+    grep -vE '^> \./users/[^/]+/Temp/~nsu[0-9]+\.tmp$')" ]
 }
 installed="$WINEPREFIX/drive_c/Program Files/Kurvlux"
 entry() {
@@ -159,8 +164,3 @@ wine taskkill /im Kurvlux.exe
 wait "$program"
 wine msiexec /x "$msi" /qn
 nothing_left
-
-# Last, the copy's files: the same bytes.
-wait "$other_package" || { tail -n 40 "$work/other.log"; exit 1; }
-diff build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"
-(cd "$other/build/dist" && sha256sum -c SHA256SUMS)
