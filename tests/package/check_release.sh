@@ -83,13 +83,24 @@ nothing_left() {
     grep -vE '^> \./users/[^/]+/Temp/~nsu[0-9]+\.tmp$')" ]
 }
 installed="$WINEPREFIX/drive_c/Program Files/Kurvlux"
-entry() {
+# What either installer leaves: the Start-menu shortcut (Wine keeps an
+# all-users one in the user's Start menu) and one Uninstall entry.
+registered() {
+  shortcut=$(find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/*' -name Kurvlux.lnk)
+  grep -ac 'Program Files\\Kurvlux\\Kurvlux.exe' "$shortcut"
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' |
     grep -B4 -A16 'DisplayName .*Kurvlux$' | tee "$work/entry.txt"
+  [ "$(grep -c 'DisplayName .*Kurvlux$' "$work/entry.txt")" = 1 ]
   grep -E "DisplayVersion +REG_SZ +$version$" "$work/entry.txt"
   grep -E 'Publisher +REG_SZ +The Kurvlux developers$' "$work/entry.txt"
   grep -E 'InstallLocation +REG_SZ +C:\\Program Files\\Kurvlux\\?$' "$work/entry.txt"
-  grep -E 'DisplayIcon +REG_SZ +.*(Kurvlux\.exe,0|kurvlux\.ico)$' "$work/entry.txt"
+  grep -E 'DisplayIcon +REG_SZ +C:\\Program Files\\Kurvlux\\Kurvlux\.exe,0$' "$work/entry.txt"
+}
+# The setup program's uninstaller, as the entry's QuietUninstallString runs it.
+uninstall_setup() {
+  wine "C:\\Program Files\\Kurvlux\\Uninstall.exe" /S
+  timeout 120 bash -c 'while [ -e "$1" ]; do sleep 0.2; done' _ "$installed"
+  nothing_left
 }
 # The installed program, found by its window title.
 program_window() { timeout 120 xdotool search --sync --name '^Kurvlux v1\.0 \[Vevi Version\]$'; }
@@ -97,10 +108,8 @@ program_window() { timeout 120 xdotool search --sync --name '^Kurvlux v1\.0 \[Ve
 # The setup program, silently: the files, the entry, its uninstaller.
 wine "$setup" /S
 ls "$installed"
-entry
-wine "C:\\Program Files\\Kurvlux\\Uninstall.exe" /S
-timeout 120 bash -c 'while [ -e "$1" ]; do sleep 0.2; done' _ "$installed"
-nothing_left
+registered
+uninstall_setup
 
 # And page by page, as a person installs: each page waited for by a text on
 # it, its controls and a screenshot kept, a button pressed by its label.
@@ -119,36 +128,31 @@ press() {
 }
 wine "$setup" &
 installer=$!
-page 'Willkommen zur Installation' 1-welcome && press '&Weiter >' 1-welcome
+page 'Willkommen zur Installation' 1-welcome
+press '&Weiter >' 1-welcome
 page 'Lizenzabkommen' 2-licence
 grep -F 'Permission is hereby granted' "$work/setup-2-licence.txt"
 press '&Annehmen' 2-licence
 page 'Zielverzeichnis auswählen' 3-folder
 grep -F 'C:\Program Files\Kurvlux' "$work/setup-3-folder.txt"
 press '&Installieren' 3-folder
-page 'Die Installation ist vollständig' 4-progress && press '&Weiter >' 4-progress
+page 'Die Installation ist vollständig' 4-progress
+press '&Weiter >' 4-progress
 page 'Die Installation von Kurvlux wird abgeschlossen' 5-finish
 grep -F 'Kurvlux ausführen' "$work/setup-5-finish.txt"
 press '&Fertigstellen' 5-finish
 wait "$installer"
 program_window
 import -window root "$work/setup-6-started.png"
-entry
-shortcut=$(find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/*' -name Kurvlux.lnk)
-grep -ac 'Program Files\\Kurvlux\\Kurvlux.exe' "$shortcut"
+registered
 wine taskkill /im Kurvlux.exe
-wine "C:\\Program Files\\Kurvlux\\Uninstall.exe" /S
-timeout 120 bash -c 'while [ -e "$1" ]; do sleep 0.2; done' _ "$installed"
-nothing_left
+uninstall_setup
 
 # The MSI, silently: install, look, start, uninstall.
 wine msiexec /i "$msi" /qn
 ls "$installed"
 [ "$(exiftool -s3 -FileVersion -ProductVersion -ProductName "$installed/Kurvlux.exe")" = "$version"$'\n'"$version"$'\nKurvlux' ]
-# Wine keeps an all-users shortcut in the user's Start menu.
-shortcut=$(find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/*' -name Kurvlux.lnk)
-grep -ac 'Program Files\\Kurvlux\\Kurvlux.exe' "$shortcut"
-entry
+registered
 wine reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r' | grep -E 'ProductIcon +REG_SZ +.*kurvlux\.ico$'
 wine "C:\\Program Files\\Kurvlux\\Kurvlux.exe" &
 program=$!
