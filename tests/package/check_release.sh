@@ -102,8 +102,16 @@ uninstall_setup() {
   timeout 120 bash -c 'while [ -e "$1" ]; do sleep 0.2; done' _ "$installed"
   nothing_left
 }
-# The installed program, found by its window title.
-program_window() { timeout 120 xdotool search --sync --name '^Kurvlux v1\.0 \[Vevi Version\]$'; }
+# The installed program, found by its window title, then the canvas's whole
+# grid: 20 columns of 256 and 8 rows of 1000 pixels (the frame Wine draws
+# has a few of that grey too).
+grid_pixels() { import -window root png:- | convert - -format %c histogram:info:- | awk '/#BBBBBB/ {n = $1} END {print n + 0}'; }
+export -f grid_pixels
+program_drawn() {
+  timeout 120 xdotool search --sync --name '^Kurvlux v1\.0 \[Vevi Version\]$'
+  timeout 120 bash -c 'until [ "$(grid_pixels)" -ge 12960 ]; do sleep 0.1; done'
+  grid_pixels
+}
 
 # The setup program, silently: the files, the entry, its uninstaller.
 wine "$setup" /S
@@ -142,7 +150,7 @@ page 'Die Installation von Kurvlux wird abgeschlossen' 5-finish
 grep -F 'Kurvlux ausführen' "$work/setup-5-finish.txt"
 press '&Fertigstellen' 5-finish
 wait "$installer"
-program_window
+program_drawn
 import -window root "$work/setup-6-started.png"
 registered
 wine taskkill /im Kurvlux.exe
@@ -156,13 +164,7 @@ registered
 wine reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r' | grep -E 'ProductIcon +REG_SZ +.*kurvlux\.ico$'
 wine "C:\\Program Files\\Kurvlux\\Kurvlux.exe" &
 program=$!
-program_window
-# Then the canvas's whole grid: 20 columns of 256 and 8 rows of 1000 pixels
-# (the frame Wine draws has a few of that grey too).
-grid_pixels() { import -window root png:- | convert - -format %c histogram:info:- | awk '/#BBBBBB/ {n = $1} END {print n + 0}'; }
-export -f grid_pixels
-timeout 120 bash -c 'until [ "$(grid_pixels)" -ge 12960 ]; do sleep 0.1; done'
-grid_pixels
+program_drawn
 import -window root "$work/installed.png" && mogrify -trim +repage "$work/installed.png"
 wine taskkill /im Kurvlux.exe
 wait "$program"
