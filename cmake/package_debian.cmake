@@ -6,12 +6,13 @@
 include(GNUInstallDirs)
 
 # Debian keeps manual pages gzip-compressed; -n leaves out the name and time,
-# so the same page gives the same package.
+# so the same page gives the same package. The page's header names the
+# release and its date.
 set(man_page ${CMAKE_BINARY_DIR}/generated/kurvlux.1)
+configure_file(resources/kurvlux.1 ${man_page} @ONLY)
 add_custom_command(OUTPUT ${man_page}.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/kurvlux.1 ${man_page}
-  COMMAND gzip -9nf ${man_page}
-  DEPENDS resources/kurvlux.1 VERBATIM)
+  COMMAND gzip -9nkf ${man_page}
+  DEPENDS ${man_page} VERBATIM)
 add_custom_target(kurvlux_man_page DEPENDS ${man_page}.gz)
 add_dependencies(kurvlux kurvlux_man_page)
 
@@ -19,19 +20,31 @@ install(TARGETS kurvlux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/kurvlux.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/kurvlux.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 install(FILES resources/kurvlux.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-set(metainfo ${CMAKE_BINARY_DIR}/generated/invalid.kurvlux.kurvlux.metainfo.xml)
-configure_file(resources/invalid.kurvlux.kurvlux.metainfo.xml.in ${metainfo} @ONLY)
-install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kurvlux RENAME copyright)
 
 # A package without a Debian revision is a native one, whose changelog is
-# doc/kurvlux/changelog.gz, compressed like the manual page.
+# doc/kurvlux/changelog.gz, compressed like the manual page: every release of
+# the history with its notes. The AppStream data lists the same releases.
 set(CPACK_PACKAGE_CONTACT "${KURVLUX_VENDOR} <dev@kurvlux.invalid>")
-execute_process(COMMAND date -u -R -d ${KURVLUX_RELEASE_DATE}
-  OUTPUT_VARIABLE release_date_rfc2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(changelog_text "")
+set(appstream_releases "")
+foreach(release IN LISTS KURVLUX_RELEASES)
+  string(REPLACE " " ";" release "${release}")
+  list(GET release 0 release_version)
+  list(GET release 1 release_date)
+  string(APPEND appstream_releases "\n    <release version=\"${release_version}\" date=\"${release_date}\"/>")
+  execute_process(COMMAND date -u -R -d ${release_date}
+    OUTPUT_VARIABLE release_date_rfc2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  string(APPEND changelog_text "kurvlux (${release_version}) unstable; urgency=medium\n\n"
+    "${KURVLUX_RELEASE_NOTES_${release_version}}\n -- ${CPACK_PACKAGE_CONTACT}  ${release_date_rfc2822}\n\n")
+endforeach()
+string(STRIP "${changelog_text}" changelog_text)
 set(changelog ${CMAKE_BINARY_DIR}/generated/changelog)
-configure_file(resources/changelog.in ${changelog} @ONLY)
+file(CONFIGURE OUTPUT ${changelog} CONTENT "${changelog_text}\n" @ONLY)
+set(metainfo ${CMAKE_BINARY_DIR}/generated/invalid.kurvlux.kurvlux.metainfo.xml)
+configure_file(resources/invalid.kurvlux.kurvlux.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 add_custom_command(OUTPUT ${changelog}.gz
   COMMAND gzip -9nkf ${changelog}
   DEPENDS ${changelog} VERBATIM)

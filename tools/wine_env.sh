@@ -16,6 +16,7 @@
 kurvlux_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_env_pids=()
 wine_env_started_server=0
+wine_env_display_dir=
 
 wine_env_init() {
   export WINEPREFIX="$kurvlux_root/build/wine/$1"
@@ -29,24 +30,16 @@ wine_env_init() {
   trap 'exit 130' INT TERM
 }
 
-# Starts a private Xvfb on a free display unless a display is already set;
-# "private" forces one (screenshots never show the user's own desktop).
+# Starts a private Xvfb unless a display is already set; "private" forces one
+# (screenshots never show the user's own desktop). Xvfb picks the display
+# itself (tools/private_display.sh), so runs side by side never share one.
 wine_env_display() {
   if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != private ]; then return 0; fi
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  wine_env_pids+=($!)
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
-    sleep 0.05
-  done
-  echo "wine_env: Xvfb on :$n did not start" >&2
-  return 1
+  source "$kurvlux_root/tools/private_display.sh"
+  mkdir -p "$kurvlux_root/build/wine"
+  wine_env_display_dir=$(mktemp -d "$kurvlux_root/build/wine/display.XXXXXX")
+  private_display_start "$wine_env_display_dir" || return 1
+  wine_env_pids+=("$private_display_pid")
 }
 
 wine_env_server() {
@@ -158,5 +151,6 @@ wine_env_cleanup() {
   for pid in "${wine_env_pids[@]}"; do
     wait "$pid" 2>/dev/null || true
   done
+  [ -z "${wine_env_display_dir:-}" ] || rm -rf "$wine_env_display_dir"
   return "$status"
 }
