@@ -36,7 +36,9 @@ int sooner(int a, int b) {
 // iteration handles.
 void EventPumpGtk::waitForInput(std::uintptr_t port, int milliseconds) {
   if (!window_.events().empty()) return;
-  GMainContext* context = g_main_context_default();
+  // GTK's context, unless the caller made another one its thread's default.
+  GMainContext* context = g_main_context_get_thread_default();
+  if (context == nullptr) context = g_main_context_default();
   if (!g_main_context_acquire(context)) return;
   gint priority = 0;
   if (!g_main_context_prepare(context, &priority)) {
