@@ -1,5 +1,6 @@
-// One GTK iteration per pass keeps the window alive while the loop polls;
-// gtk_dialog_run's own loop serves the window while an info box is open.
+// One GTK iteration per pass keeps the window alive; a pass with nothing to
+// do waits in GTK's own poll with the port added to it. gtk_dialog_run's own
+// loop serves the window while an info box is open.
 #include "ui/event_pump_gtk.hpp"
 
 #include <algorithm>
