@@ -142,6 +142,9 @@ class TimedEventPump final : public EventPump {
     return real_.fetchEvent();
   }
   void pauseMilliseconds(int milliseconds) override { real_.pauseMilliseconds(milliseconds); }
+  void waitForInput(std::uintptr_t port, int milliseconds) override {
+    real_.waitForInput(port, milliseconds);
+  }
   void showMessage(TextView title, TextView text, MessageFont font) override {
     real_.showMessage(title, text, font);
   }

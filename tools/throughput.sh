@@ -19,6 +19,10 @@
 # measures the Linux program the same way (default rates 250000, 921600 and
 # 1843200), then its "schneller Plot" points per second.
 #
+#   tools/throughput.sh --native --waiting [--runs N] [--seconds S] [--samples N] [earlier build folder]
+# measures the Linux program's CPU while it waits or streams at 250000 baud,
+# and the delay from a byte to the screen (tools/throughput_waiting.sh).
+#
 #   tools/throughput.sh [--native] --rate BYTES_PER_SECOND [--rate ...] [--threshold T]... [seconds]
 # feeds byte rates of their own, whatever the baud box says, and measures the
 # bare reader of the same board beside the program (tools/throughput_rate.sh).
@@ -45,6 +49,7 @@ if [ "${1:-}" = fastplot ]; then
   [ -z "${2:-}" ] || [ -f "$2" ] || arguments_refuse "no such program: $2"
 elif [ "${1:-}" = --native ]; then
   shift
+  [ "${1:-}" = --waiting ] && shift && exec bash tools/throughput_waiting.sh "$@"
   exec bash tools/throughput_native.sh "$@"
 fi
 seconds=${1:-12}

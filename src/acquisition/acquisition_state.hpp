@@ -44,6 +44,8 @@ struct AcquisitionState {
   std::int32_t waitingCount = 0;
   Text portName;
   std::int32_t baudRate = 0;
+  // What opening the port returned; the wait of an idle pass watches it.
+  std::uintptr_t portHandle = 0;
 };
 
 // The interfaces the acquisition code reaches the platform through.

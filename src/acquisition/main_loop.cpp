@@ -18,8 +18,6 @@ namespace {
 
 // The snapshot is re-shown while nothing draws, at most this often.
 constexpr std::uint32_t idleRedrawInterval = 200;
-// Sleep of a pass without an open port.
-constexpr int idlePause = 3;
 
 }  // namespace
 
@@ -54,7 +52,8 @@ void MainLoop::connect() {
   settings.handshake = 0;
   settings.inputQueueSize = receiveBufferSize;
   settings.outputQueueSize = receiveBufferSize;
-  if (platform_.ports.openPort(serialPortId, state_.portName, settings) != 0) {
+  state_.portHandle = platform_.ports.openPort(serialPortId, state_.portName, settings);
+  if (state_.portHandle != 0) {
     state_.isConnected = 1;
   } else {
     // No message: the toggle pops out and the next pass shows "Verbinden".
@@ -127,8 +126,7 @@ bool MainLoop::runPass() {
   // While nothing draws (toggle released, or paused) the last finished
   // picture is re-shown now and then, so a window that was covered recovers.
   // The toggle is tested, not the connection, so a disconnecting pass counts.
-  if ((controls.controlState(connectToggleId) == 0 || controls.controlState(pauseToggleId) == 1) &&
-      elapsedSince(state_.redrawStart, clock.tickCount()) > idleRedrawInterval) {
+  if (nothingDraws() && elapsedSince(state_.redrawStart, clock.tickCount()) > idleRedrawInterval) {
     platform_.plot.showSnapshot();
     state_.redrawStart = clock.tickCount();
   }
@@ -142,8 +140,11 @@ bool MainLoop::runPass() {
 
   if (state_.isConnected == 1) {
     readAndDispatch();
+    // A pass that read bytes goes on at once, and so does one that just
+    // dropped a failed connection.
+    if (state_.isConnected == 1 && state_.waitingCount <= 0) waitForInput(state_.portHandle);
   } else {
-    platform_.events.pauseMilliseconds(idlePause);
+    waitForInput(0);
   }
 
   runInfoSequence(controls, platform_.events);
@@ -151,6 +152,21 @@ bool MainLoop::runPass() {
   passControls_.forgetReadings();
 
   return platform_.events.fetchEvent() != closeEvent;
+}
+
+bool MainLoop::nothingDraws() {
+  Controls& controls = platform_.controls;
+  return controls.controlState(connectToggleId) == 0 || controls.controlState(pauseToggleId) == 1;
+}
+
+void MainLoop::waitForInput(std::uintptr_t port) {
+  // Only the re-show of the snapshot is due without bytes or a message.
+  int deadline = noDeadline;
+  if (nothingDraws()) {
+    const std::uint32_t elapsed = elapsedSince(state_.redrawStart, platform_.clock.tickCount());
+    deadline = elapsed > idleRedrawInterval ? 0 : static_cast<int>(idleRedrawInterval + 1 - elapsed);
+  }
+  platform_.events.waitForInput(port, deadline);
 }
 
 void MainLoop::run() {

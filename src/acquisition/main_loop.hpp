@@ -32,6 +32,10 @@ class MainLoop {
   void showDisconnectedStatus();
   void readAndDispatch();
   void dispatch(std::int32_t receivedCount);
+  // Toggle released or paused: the snapshot is re-shown now and then.
+  bool nothingDraws();
+  // Waits for the port (0: none), a message or the next re-show.
+  void waitForInput(std::uintptr_t port);
 
   // Declared before the platform, which reaches the controls through it.
   PassControls passControls_;

@@ -1,6 +1,9 @@
-// One GTK iteration per pass keeps the window alive while the loop polls;
-// gtk_dialog_run's own loop serves the window while an info box is open.
+// One GTK iteration per pass keeps the window alive; a pass with nothing to
+// do waits in GTK's own poll with the port added to it. gtk_dialog_run's own
+// loop serves the window while an info box is open.
 #include "ui/event_pump_gtk.hpp"
+
+#include <algorithm>
 
 #include "text/utf8_text.hpp"
 #include "ui/pacing_posix.hpp"
@@ -15,6 +18,48 @@ int EventPumpGtk::fetchEvent() {
 }
 
 void EventPumpGtk::pauseMilliseconds(int milliseconds) { sleepMilliseconds(milliseconds); }
+
+namespace {
+
+// The sooner of two timeouts where a negative one is none.
+int sooner(int a, int b) {
+  if (a < 0) return b;
+  if (b < 0) return a;
+  return std::min(a, b);
+}
+
+}  // namespace
+
+// The steps of one main-context iteration without its dispatch: prepare
+// (which also looks into GDK's own event queue and Xlib's), query, poll,
+// check. The fetch that follows finds the woken sources ready and
+// dispatches them as it always has, so a pass still handles what one
+// iteration handles.
+void EventPumpGtk::waitForInput(std::uintptr_t port, int milliseconds) {
+  if (!window_.events().empty()) return;
+  // GTK's context, unless the caller made another one its thread's default.
+  GMainContext* context = g_main_context_get_thread_default();
+  if (context == nullptr) context = g_main_context_default();
+  if (!g_main_context_acquire(context)) return;
+  gint priority = 0;
+  if (!g_main_context_prepare(context, &priority)) {
+    gint timeout = -1;
+    // One place more than the main context asks for, for the port.
+    auto room = [&] { return static_cast<gint>(polled_.size()) - 1; };
+    gint count = 0;
+    while ((count = g_main_context_query(context, priority, &timeout, polled_.data(), room())) > room()) {
+      polled_.resize(static_cast<std::size_t>(count) + 1);
+    }
+    guint waitedOn = static_cast<guint>(count);
+    if (port != 0) {
+      // A hung-up or failed line wakes the wait too; the next count finds it gone.
+      polled_[waitedOn++] = GPollFD{static_cast<gint>(port), G_IO_IN | G_IO_HUP | G_IO_ERR, 0};
+    }
+    g_poll(polled_.data(), waitedOn, sooner(timeout, milliseconds));
+    g_main_context_check(context, priority, polled_.data(), count);
+  }
+  g_main_context_release(context);
+}
 
 namespace {
 

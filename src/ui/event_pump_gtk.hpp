@@ -1,6 +1,9 @@
-// The event fetch of the main loop, the paced sleep and the message box on
-// GTK: one non-waiting main-context iteration per fetch.
+// The event fetch of the main loop, the paced sleep, the wait of an idle pass
+// and the message box on GTK: one non-waiting main-context iteration per
+// fetch.
 #pragma once
+
+#include <vector>
 
 #include "ui/event_pump.hpp"
 #include "ui/main_window_gtk.hpp"
@@ -15,6 +18,10 @@ class EventPumpGtk final : public EventPump {
   // context without waiting, then the event it recorded, or 0.
   int fetchEvent() override;
   void pauseMilliseconds(int milliseconds) override;
+  // Waits in one poll on what GTK's main context waits for (the display,
+  // signals, its timers) and on the port's descriptor, and dispatches
+  // nothing: the next fetch handles what woke it.
+  void waitForInput(std::uintptr_t port, int milliseconds) override;
   // Modal and blocking: returns when the user has pressed OK or closed it,
   // or another client destroyed it.
   void showMessage(TextView title, TextView text, MessageFont font) override;
@@ -26,6 +33,8 @@ class EventPumpGtk final : public EventPump {
  private:
   MainWindowGtk& window_;
   bool ending_ = false;
+  // Kept from wait to wait: the main context's descriptors, then the port's.
+  std::vector<GPollFD> polled_ = std::vector<GPollFD>(16);
 };
 
 }  // namespace kurvlux

@@ -67,6 +67,11 @@ void EventPumpWin32::pauseMilliseconds(int milliseconds) {
   timeEndPeriod(1);
 }
 
+void EventPumpWin32::waitForInput(std::uintptr_t port, int) {
+  constexpr int idlePause = 3;
+  if (port == 0) pauseMilliseconds(idlePause);
+}
+
 void EventPumpWin32::showMessage(TextView title, TextView text, MessageFont) {
   ChangedWindows changed;
   changed.foreground = GetForegroundWindow();

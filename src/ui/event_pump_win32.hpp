@@ -19,6 +19,9 @@ class EventPumpWin32 final : public EventPump, public Clock {
   // window message and returns its number, 0 when none was pending.
   int fetchEvent() override;
   void pauseMilliseconds(int milliseconds) override;
+  // The loop polls: while a port is open it goes on at once, and a pass
+  // without one sleeps 3 ms, whatever the deadline.
+  void waitForInput(std::uintptr_t port, int milliseconds) override;
   // A Windows message box has one font for every text.
   void showMessage(TextView title, TextView text, MessageFont font) override;
   std::uint32_t tickCount() override;

@@ -68,6 +68,7 @@ struct AcquisitionRig : PlatformFakes {
     statusBar.calls.clear();
     plot.calls.clear();
     pump.pauses.clear();
+    pump.waits.clear();
     ports.log.clear();
     ports.readLengths.clear();
   }

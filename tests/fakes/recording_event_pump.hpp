@@ -1,7 +1,9 @@
-// An event pump that returns scripted events, records pauses and message
-// boxes, and can run a hook when a box is "open" (the loop stands still then).
+// An event pump that returns scripted events, records pauses, waits and
+// message boxes, and can run a hook when a box is "open" (the loop stands
+// still then).
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -9,6 +11,12 @@
 #include "ui/event_pump.hpp"
 
 namespace kurvlux::fakes {
+
+struct Wait {
+  std::uintptr_t port = 0;
+  int milliseconds = 0;
+  bool operator==(const Wait&) const = default;
+};
 
 struct ShownMessage {
   Text title;
@@ -26,6 +34,7 @@ class RecordingEventPump final : public EventPump {
     return event;
   }
   void pauseMilliseconds(int milliseconds) override { pauses.push_back(milliseconds); }
+  void waitForInput(std::uintptr_t port, int milliseconds) override { waits.push_back({port, milliseconds}); }
   void showMessage(TextView title, TextView text, MessageFont font) override {
     messages.push_back(ShownMessage{Text(title), Text(text), font});
     if (whileMessageOpen) whileMessageOpen();
@@ -33,6 +42,7 @@ class RecordingEventPump final : public EventPump {
 
   std::deque<int> events;
   std::vector<int> pauses;
+  std::vector<Wait> waits;
   std::vector<ShownMessage> messages;
   std::function<void()> whileMessageOpen;
   int fetches = 0;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <optional>
@@ -345,6 +348,45 @@ TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EXPECT_EQ(pump.fetchEvent(), closeEvent);
   EXPECT_EQ(pump.fetchEvent(), 0);
   EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(ui->mainWindow().window()))) << "the loop ends the program, not GTK";
+}
+
+TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
+  EventPumpGtk& pump = ui->eventPump();
+  // A wait that does not end is this test's failure: the alarm ends the
+  // process, after the case's name was printed. The wait runs on a context
+  // of its own, so no timer of GTK's ends it by chance.
+  signal(SIGALRM, SIG_DFL);
+  GMainContext* quiet = g_main_context_new();
+  const struct {
+    const char* what;
+    bool byte, hungUp, recorded;
+    int milliseconds;
+  } cases[] = {
+      {"a byte at the port",      true,  false, false, noDeadline},
+      {"the port hung up",        false, true,  false, noDeadline},
+      {"a recorded close",        false, false, true,  noDeadline},
+      {"the deadline",            false, false, false, 1},
+  };
+  for (const auto& c : cases) {
+    settle();
+    int port[2];
+    ASSERT_EQ(pipe(port), 0);
+    if (c.byte) {
+      ASSERT_EQ(write(port[1], "x", 1), 1);
+    }
+    if (c.hungUp) close(port[1]);
+    if (c.recorded) ui->mainWindow().recordClose();
+    std::fprintf(stderr, "waiting for %s\n", c.what);
+    alarm(30);
+    g_main_context_push_thread_default(quiet);
+    pump.waitForInput(static_cast<std::uintptr_t>(port[0]), c.milliseconds);
+    g_main_context_pop_thread_default(quiet);
+    alarm(0);
+    if (!c.hungUp) close(port[1]);
+    close(port[0]);
+    EXPECT_EQ(pump.fetchEvent(), c.recorded ? closeEvent : 0) << c.what;
+  }
+  g_main_context_unref(quiet);
 }
 
 TEST(ClockPosix, CountsTheMonotonicClock) {

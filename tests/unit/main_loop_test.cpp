@@ -34,13 +34,13 @@ TEST(MainLoop, StartsWithTheStatedState) {
   EXPECT_EQ(state.byteCounter, 0);
 }
 
-TEST(MainLoop, IdlePassMirrorsTheToggleSleepsAndFetchesOneEvent) {
+TEST(MainLoop, IdlePassMirrorsTheToggleWaitsAndFetchesOneEvent) {
   AcquisitionRig rig;
   EXPECT_TRUE(rig.loop.runPass());
   EXPECT_EQ(rig.controls.log,
             (std::vector<std::string>{"text 10 Verbinden", "disable 7 0", "disable 6 0",
                                       "disable 9 0"}));
-  EXPECT_EQ(rig.pump.pauses, std::vector<int>{3});
+  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 201}}));
   EXPECT_EQ(rig.pump.fetches, 1);
   EXPECT_TRUE(rig.ports.log.empty());
   EXPECT_TRUE(rig.statusBar.calls.empty());
@@ -107,7 +107,7 @@ TEST(MainLoop, FailedConnectReleasesTheToggleAndTheNextPassShowsVerbinden) {
             (std::vector<std::string>{"text 10 Trennen", "disable 7 1", "disable 6 1",
                                       "disable 9 0", "state 10 0"}));
   EXPECT_EQ(rig.state().isConnected, 0);
-  EXPECT_EQ(rig.pump.pauses, std::vector<int>{3});
+  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 201}}));
   EXPECT_TRUE(rig.statusBar.calls.empty());
   rig.forget();
   rig.loop.runPass();
@@ -127,7 +127,7 @@ TEST(MainLoop, DisconnectClosesThePortAndMakesTheFiveStartCalls) {
   EXPECT_EQ(rig.ports.log, std::vector<std::string>{"close 2"});
   EXPECT_EQ(rig.statusBar.calls, disconnectedStatus);
   EXPECT_EQ(rig.state().isConnected, 0);
-  EXPECT_EQ(rig.pump.pauses, std::vector<int>{3});
+  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 201}}));
   // The pass tests the toggle, not the connection, so it counts as idle.
   rig.forget();
   rig.clock.advance(201);
@@ -206,6 +206,35 @@ TEST(MainLoop, OpenPortWithNothingWaitingNeitherReadsNorSleeps) {
     EXPECT_TRUE(rig.pump.pauses.empty());
     EXPECT_TRUE(rig.plot.calls.empty());
     EXPECT_EQ(rig.state().isConnected, 1);
+  }
+}
+
+TEST(MainLoop, PassWithNothingToReadWaitsForTheNextByteMessageOrReShow) {
+  // The snapshot is re-shown once 201 ms have passed since the last showing.
+  const struct {
+    const char* state;
+    bool connected, paused;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t elapsed;
+    std::vector<fakes::Wait> waits;
+  } cases[] = {
+      {"streaming",                 true,  false, {5, 6}, 150, {}},
+      {"streaming, paused",         true,  true,  {5, 6}, 150, {}},
+      {"silent",                    true,  false, {},     150, {{0x5150, noDeadline}}},
+      {"silent, paused",            true,  true,  {},     150, {{0x5150, 51}}},
+      {"silent, paused, shown now", true,  true,  {},     260, {{0x5150, 201}}},
+      {"disconnected",              false, false, {},     200, {{0, 1}}},
+      {"disconnected, shown now",   false, false, {},     201, {{0, 201}}},
+  };
+  for (const auto& c : cases) {
+    AcquisitionRig rig;
+    if (c.connected) rig.connect();
+    rig.setPaused(c.paused);
+    rig.forget();
+    rig.clock.advance(c.elapsed);
+    rig.passWith(c.bytes);
+    EXPECT_EQ(rig.pump.waits, c.waits) << c.state;
+    EXPECT_TRUE(rig.pump.pauses.empty()) << c.state;
   }
 }
 
@@ -343,7 +372,7 @@ TEST(MainLoop, FailingPortEndsTheConnectionLikeAUserDisconnect) {
     rig.loop.runPass();
     EXPECT_TRUE(rig.ports.log.empty());
     EXPECT_TRUE(rig.statusBar.calls.empty());
-    EXPECT_EQ(rig.pump.pauses, std::vector<int>{3});
+    EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 201}}));
   }
 }
 

@@ -5,48 +5,20 @@
 // the status bar showed each second, whether the board was held back and the
 // CPU the program used.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "e2e_linux/native_fixture.hpp"
 #include "serial/serial_port_posix.hpp"
 #include "text/utf8_text.hpp"
 #include "throughput/bare_reader.hpp"
+#include "throughput/figures.hpp"
 
 namespace {
 
 using namespace kurvlux;
 
-long environmentNumber(const char* name, long fallback) {
-  const char* value = std::getenv(name);
-  return value ? std::strtol(value, nullptr, 10) : fallback;
-}
-
-// User plus system CPU seconds the process has used.
-double cpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string field;
-  double ticks = 0;
-  for (int i = 1; i <= 15 && stat >> field; ++i) {
-    if (i >= 14) ticks += std::strtod(field.c_str(), nullptr);
-  }
-  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-std::string joined(const std::vector<long>& values) {
-  std::string text;
-  for (long v : values) text += (text.empty() ? "" : ",") + std::to_string(v);
-  return text;
-}
-
-long median(std::vector<long> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+long median(const std::vector<long>& values) { return quantile(values, 0.5); }
 
 class NativeThroughput : public NativeProgram {
  protected:
