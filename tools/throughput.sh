@@ -33,6 +33,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 usage() { sed -n '2,26p' tools/throughput.sh | sed 's/^# \{0,1\}//'; }
 source tools/throughput/arguments.sh
+# The waiting measurement checks its own options.
+if [ "${1:-}" = --native ] && [ "${2:-}" = --waiting ]; then
+  shift 2
+  exec bash tools/throughput_waiting.sh "$@"
+fi
 for argument in "$@"; do
   case "$argument" in
     -h | --help) usage; exit 0 ;;
@@ -49,7 +54,6 @@ if [ "${1:-}" = fastplot ]; then
   [ -z "${2:-}" ] || [ -f "$2" ] || arguments_refuse "no such program: $2"
 elif [ "${1:-}" = --native ]; then
   shift
-  [ "${1:-}" = --waiting ] && shift && exec bash tools/throughput_waiting.sh "$@"
   exec bash tools/throughput_native.sh "$@"
 fi
 seconds=${1:-12}

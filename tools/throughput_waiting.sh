@@ -12,16 +12,26 @@
 # Every run measures each build in turn, so both see the same load; the
 # tables give the median of the runs and their range.
 #   tools/throughput_waiting.sh [--runs N, default 3] [--seconds S, default 6] [--samples N, default 100] [earlier build folder]
+# It exits non-zero when a measurement gave no figure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() { sed -n '2,15p' tools/throughput_waiting.sh | sed 's/^# \{0,1\}//'; }
+source tools/throughput/arguments.sh
 runs=3 seconds=6 samples=100 earlier=""
 while [ $# -gt 0 ]; do
   case "$1" in
-    --runs) runs=$2; shift ;;
-    --seconds) seconds=$2; shift ;;
-    --samples) samples=$2; shift ;;
-    *) earlier=$1 ;;
+    -h | --help) usage; exit 0 ;;
+    --runs | --seconds | --samples)
+      [ $# -ge 2 ] || arguments_refuse "$1 needs a number"
+      arguments_count "${1#--}" "$2"
+      declare "${1#--}=$2"
+      shift ;;
+    -*) arguments_refuse "unknown option '$1'" ;;
+    *)
+      [ -z "$earlier" ] || arguments_refuse "one earlier build folder only, not '$earlier' and '$1'"
+      [ -x "$1/kurvlux" ] || arguments_refuse "no kurvlux in the earlier build folder '$1'"
+      earlier=$1 ;;
   esac
   shift
 done
@@ -51,10 +61,14 @@ for run in $(seq "$runs"); do
   for dir in "${builds[@]}"; do
     echo "throughput: run $run of $runs, $dir" >&2
     for state in scope fastplot silent disconnected; do
-      echo "build=$dir $(measure "$dir" NativeProgram.CpuWhileWaiting KURVLUX_STATE=$state KURVLUX_SECONDS="$seconds")" >>"$results"
+      figure=$(measure "$dir" NativeProgram.CpuWhileWaiting KURVLUX_STATE=$state KURVLUX_SECONDS="$seconds")
+      [ -n "$figure" ] || { echo "throughput: no CPU figure for $dir, $state" >&2; exit 1; }
+      echo "build=$dir $figure" >>"$results"
     done
     for mode in fastplot scope; do
-      echo "build=$dir $(measure "$dir" NativeProgram.ByteToScreenDelay KURVLUX_MODE=$mode KURVLUX_SAMPLES="$samples")" >>"$results"
+      figure=$(measure "$dir" NativeProgram.ByteToScreenDelay KURVLUX_MODE=$mode KURVLUX_SAMPLES="$samples")
+      [ -n "$figure" ] || { echo "throughput: no delay figure for $dir, $mode" >&2; exit 1; }
+      echo "build=$dir $figure" >>"$results"
     done
   done
 done
