@@ -25,7 +25,6 @@ class EventPumpGtk final : public EventPump {
 
  private:
   MainWindowGtk& window_;
-  bool ending_ = false;
 };
 
 }  // namespace kurvlux
