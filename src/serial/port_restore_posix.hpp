@@ -35,7 +35,9 @@ void forgetPort(int fd);
 // handler: nothing in it allocates or takes a lock.
 void restoreEveryPort();
 
-// Every signal that can be blocked stays pending while one of these lives.
+// Every signal that can be blocked waits while one of these lives on this
+// thread (the ending signals' handler sends a signal that another thread
+// receives on to the main thread).
 class SignalsHeld {
  public:
   SignalsHeld();

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +25,7 @@ constexpr int lostDisplay = -1;
 
 std::atomic<int> first{0};
 int wakeEnd = -1;
+long mainThread = 0;
 
 bool closes(int signal) {
   for (const int closing : closingSignals) {
@@ -41,6 +43,14 @@ bool isOwnFault(int signal, const siginfo_t* info) {
 // Only async-signal-safe calls from here on.
 void onEndingSignal(int signal, siginfo_t* info, void*) {
   const int savedErrno = errno;
+  // GTK's helper threads do not hold signals back while the main thread
+  // changes a port: what the kernel gives one of them goes on to the main
+  // thread, where it waits until the port is whole again.
+  if (syscall(SYS_gettid) != mainThread && !isOwnFault(signal, info)) {
+    syscall(SYS_tgkill, getpid(), mainThread, signal);
+    errno = savedErrno;
+    return;
+  }
   int none = 0;
   const bool isFirst = first.compare_exchange_strong(none, signal);
   if (closes(signal)) {
@@ -59,6 +69,7 @@ int catchEndingSignals() {
   int ends[2];
   if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
   wakeEnd = ends[1];
+  mainThread = syscall(SYS_gettid);
   struct sigaction action {};
   action.sa_sigaction = onEndingSignal;
   action.sa_flags = SA_SIGINFO | SA_RESTART;

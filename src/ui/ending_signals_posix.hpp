@@ -8,7 +8,8 @@
 namespace kurvlux {
 
 // Installs the handler for each such signal that was not inherited as
-// ignored (under nohup SIGHUP stays ignored). Returns the read end of a
+// ignored (under nohup SIGHUP stays ignored); call it on the main thread,
+// which then handles them all. Returns the read end of a
 // pipe that becomes readable when the first ending signal is one of the
 // three that take the close path; -1 when no pipe could be made.
 int catchEndingSignals();

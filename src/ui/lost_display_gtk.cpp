@@ -1,3 +1,5 @@
+// Where each windowing system tells of a lost connection, the ports go back
+// before the toolkit ends the process.
 #include "ui/lost_display_gtk.hpp"
 
 #include <gtk/gtk.h>
