@@ -4,11 +4,13 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(SERIALPORT REQUIRED IMPORTED_TARGET libserialport)
+# Xlib itself for its I/O error handler, which GTK's own flags do not link.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 
 file(GLOB_RECURSE linux_sources CONFIGURE_DEPENDS src/*_gtk.cpp src/*_posix.cpp src/*_libserialport.cpp)
 list(FILTER linux_sources EXCLUDE REGEX "/src/app/")
 add_library(kurvlux_linux STATIC ${linux_sources})
-target_link_libraries(kurvlux_linux PUBLIC kurvlux_core PkgConfig::GTK3 PkgConfig::SERIALPORT)
+target_link_libraries(kurvlux_linux PUBLIC kurvlux_core PkgConfig::GTK3 PkgConfig::SERIALPORT PkgConfig::X11)
 
 # The window icon travels inside the program, so it shows before installing too.
 file(READ ${CMAKE_SOURCE_DIR}/resources/kurvlux.png icon_hex HEX)
@@ -33,7 +35,6 @@ target_link_libraries(pass_profile_gtk PRIVATE kurvlux_linux)
 # board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
 # Left out, with the end-to-end probe, where GoogleTest is missing.
 pkg_check_modules(ATSPI QUIET IMPORTED_TARGET atspi-2 gobject-2.0)
-pkg_check_modules(X11 QUIET IMPORTED_TARGET x11)
 if(NOT GTest_FOUND)
   list(APPEND kurvlux_left_out "linux_tests and e2e_linux (GoogleTest)")
 else()

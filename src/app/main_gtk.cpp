@@ -20,6 +20,7 @@
 #include "ui/command_line.hpp"
 #include "ui/ending_signals_gtk.hpp"
 #include "ui/list_refresh_gtk.hpp"
+#include "ui/lost_display_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     g_printerr("kurvlux: cannot open the display\n");
     return 1;
   }
+  watchForLostDisplay();
   int endingSignal = 0;
   {
     // The port table exists before the window, as on Windows; it closes a
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
     MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
     // A kill, Ctrl+C or the closed terminal ends the loop as the close
     // button does; the program ends by that signal once all is put back.
+    // Every other ending signal puts the ports back in its handler.
     EndingSignalsGtk signals([&ui] { ui.eventPump().endProgram(); });
     loop.run();
     endingSignal = signals.received();

@@ -77,16 +77,11 @@ int awayFromStandardStreams(int fd) {
   return moved;
 }
 
-// The one way a port closes, on every path: its settings go back as they
-// were found, then the exclusive flag (a pseudo-terminal's far end keeps it
-// as long as the near end is open, and it keeps out every later opener but
-// root), the lock, the descriptor.
 void release(const PortHold& hold) {
   if (hold.fd < 0) return;
-  restoreTerminal(hold.fd, hold.saved);
-  if (hold.exclusive) retryOnSignal([&] { return ioctl(hold.fd, TIOCNXCL); });
-  if (hold.locked) flock(hold.fd, LOCK_UN);
-  close(hold.fd);
+  const SignalsHeld held;
+  forgetPort(hold.fd);
+  putBack(hold);
 }
 
 }  // namespace
@@ -176,19 +171,27 @@ std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortS
   if (id < 0) return 0;
   const std::string path = fileNameFromText(devicePathOfPortName(portName));
   if (path.empty()) return 0;
-  const Opening opening = take(path, settings);
-  if (!opening.refusal.empty()) {
-    release(opening.hold);
-    report(path, opening.refusal);
-    return 0;
-  }
+  Opening opening;
   PortHold replaced;
   {
-    std::lock_guard guard(lock_);
-    const auto index = static_cast<std::size_t>(id);
-    if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
-    replaced = entries_[index].hold;
-    entries_[index] = PortEntryPosix{opening.hold, false, opening.device, path};
+    // From the first change to the device until a signal handler can find
+    // what puts it back, a signal waits.
+    const SignalsHeld held;
+    opening = take(path, settings);
+    if (!opening.refusal.empty()) {
+      putBack(opening.hold);
+    } else {
+      rememberPort(opening.hold);
+      std::lock_guard guard(lock_);
+      const auto index = static_cast<std::size_t>(id);
+      if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
+      replaced = entries_[index].hold;
+      entries_[index] = PortEntryPosix{opening.hold, false, opening.device, path};
+    }
+  }
+  if (!opening.refusal.empty()) {
+    report(path, opening.refusal);
+    return 0;
   }
   // The older port of this identifier closes only now that the new one is
   // open and configured, so a failed open never loses a working port.

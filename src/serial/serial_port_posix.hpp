@@ -10,18 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "serial/line_speed_posix.hpp"
+#include "serial/port_restore_posix.hpp"
 #include "serial/serial_port.hpp"
 
 namespace kurvlux {
-
-// What opening a device has done to it so far; closing undoes it in reverse.
-struct PortHold {
-  int fd = -1;             // -1: not open
-  bool locked = false;     // flock
-  bool exclusive = false;  // TIOCEXCL
-  SavedTerminal saved;     // the device's settings before this program changed them
-};
 
 struct PortEntryPosix {
   PortHold hold;

@@ -1,44 +1,36 @@
-// SIGTERM, SIGINT and SIGHUP taken into GTK's main loop, so that they end the
-// program along the path closing its window takes: every port put back as it
-// was found and freed, then the program ends by the signal that asked.
+// The ending signals taken into GTK's main loop: SIGTERM, SIGINT and SIGHUP
+// end the program along the path closing its window takes (every port put
+// back as it was found and freed, then the program ends by the signal that
+// came first); the others put the ports back in their handler and end the
+// program at once (see ending_signals_posix.hpp).
 #pragma once
 
 #include <glib.h>
 
-#include <array>
 #include <functional>
+
+#include "ui/ending_signals_posix.hpp"
 
 namespace kurvlux {
 
 class EndingSignalsGtk {
  public:
-  // Watches each of the three signals that was not inherited as ignored (a
-  // program started under nohup keeps ignoring SIGHUP). `end` runs on the
-  // main loop's thread when the first one arrives, never in the handler.
+  // `end` runs on the main loop's thread when the first ending signal is
+  // one of those three, never in the handler.
   explicit EndingSignalsGtk(std::function<void()> end);
   ~EndingSignalsGtk();
   EndingSignalsGtk(const EndingSignalsGtk&) = delete;
   EndingSignalsGtk& operator=(const EndingSignalsGtk&) = delete;
 
-  // The signal that arrived first, 0 while none has.
+  // The signal that ended the loop, 0 while none has.
   int received() const { return received_; }
 
  private:
-  static gboolean onSignal(gpointer watch);
+  static gboolean onWake(gint fd, GIOCondition condition, gpointer self);
 
-  struct Watch {
-    EndingSignalsGtk* owner = nullptr;
-    int signal = 0;
-    guint source = 0;  // 0: not watched
-  };
   std::function<void()> end_;
-  std::array<Watch, 3> watches_;
+  guint source_ = 0;
   int received_ = 0;
 };
-
-// With the program's cleanup done: the signal's default action back in
-// place and the signal raised, so the parent sees how the program ended.
-// Returns only when `signal` is 0.
-void endBySignal(int signal);
 
 }  // namespace kurvlux

@@ -73,14 +73,10 @@ std::string withoutCarriageReturns(TextView text) {
 
 }  // namespace
 
-void EventPumpGtk::endProgram() {
-  ending_ = true;
-  window_.recordClose();
-  if (GtkDialog* box = window_.openBox()) gtk_dialog_response(box, GTK_RESPONSE_NONE);
-}
+void EventPumpGtk::endProgram() { window_.endProgram(); }
 
 void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) {
-  if (ending_) return;
+  if (window_.ending()) return;
   GtkWidget* dialog = gtk_dialog_new_with_buttons(
       utf8FromText(title).c_str(), window_.window(),
       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "OK", GTK_RESPONSE_OK,

@@ -32,7 +32,6 @@ class EventPumpGtk final : public EventPump {
 
  private:
   MainWindowGtk& window_;
-  bool ending_ = false;
   // Kept from wait to wait: the main context's descriptors, then the port's.
   std::vector<GPollFD> polled_ = std::vector<GPollFD>(16);
 };

@@ -74,6 +74,12 @@ void MainWindowGtk::recordClose() {
   events_.record(close);
 }
 
+void MainWindowGtk::endProgram() {
+  ending_ = true;
+  recordClose();
+  if (openBox_) gtk_dialog_response(openBox_, GTK_RESPONSE_NONE);
+}
+
 gboolean MainWindowGtk::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
   static_cast<MainWindowGtk*>(self)->recordClose();
   return TRUE;  // the window stays until the program ends
@@ -94,8 +100,9 @@ void MainWindowGtk::onEvent(GdkEvent* event, gpointer self) {
 // Another X client destroyed the window or the open box (xdotool
 // windowclose). GDK would warn and GTK would tear the widgets down while the
 // program still uses them; instead the widgets let go of the window now,
-// inside the window's error trap. The loop ends at its next fetch as after a
-// close; the box closes as if OK had been pressed.
+// inside the window's error trap. Without its window the program ends as on
+// a signal: an open box closes and no second one follows. A destroyed box
+// alone closes as if OK had been pressed.
 GdkFilterReturn MainWindowGtk::onNativeEvent([[maybe_unused]] GdkXEvent* native, GdkEvent*,
                                              [[maybe_unused]] gpointer self) {
 #ifdef GDK_WINDOWING_X11
@@ -108,7 +115,7 @@ GdkFilterReturn MainWindowGtk::onNativeEvent([[maybe_unused]] GdkXEvent* native,
   };
   if (isGone(window->window_)) {
     gtk_widget_unrealize(GTK_WIDGET(window->window_));
-    window->recordClose();
+    window->endProgram();
     return GDK_FILTER_REMOVE;
   }
   if (isGone(window->openBox_)) {

@@ -36,6 +36,10 @@ class MainWindowGtk {
   EventQueue& events() { return events_; }
   // Records the close event, as the window's close button does.
   void recordClose();
+  // Ends the program without waiting for the user: the close event, the
+  // open box closed, and no further box opens.
+  void endProgram();
+  bool ending() const { return ending_; }
   // The info box while one is open: destroyed by another client, it closes
   // as if OK had been pressed.
   void setOpenBox(GtkDialog* box) { openBox_ = box; }
@@ -51,6 +55,7 @@ class MainWindowGtk {
   GtkWindow* window_ = nullptr;
   GtkFixed* layout_ = nullptr;
   GtkDialog* openBox_ = nullptr;
+  bool ending_ = false;
   std::vector<GtkWidget*> focusOrder_;
   EventQueue events_;
   GdkDisplay* trapped_ = nullptr;  // the display whose X errors the window's life ignores

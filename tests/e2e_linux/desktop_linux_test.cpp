@@ -31,15 +31,18 @@ TEST_F(NativeProgram, TabAndShiftTabWalkTheControlsWithRealKeys) {
 }
 
 // Every way the program ends, at a random moment: closed in every mode, with the info box open, after it
-// closed or was destroyed by another client, or under nohup after SIGHUP; destroyed; SIGTERM, SIGINT, SIGHUP.
-// Each ends as expected, silently, leaving the device as found (stty -a) and free (stty, another program, opens it).
-enum Ending { closed, closedBoxOpen, closedAfterBoxes, boxesDestroyed, nohup, destroyedIdle, destroyed, signalled };
+// closed or was destroyed by another client, or under nohup after SIGHUP; destroyed, also with the box open;
+// every kind of ending signal, two at once; the display lost, or the connection closed by another client.
+// Each ends as expected, leaving the device as found (stty -a) and free (stty, another program, opens it).
+enum Ending { closed, closedBoxOpen, closedAfterBoxes, boxesDestroyed, nohup, destroyedIdle, destroyed, signalled,
+              displayLost, xkilled, waylandLost };
 struct EndingCase {
   const char* name;
   Ending ending;
   int mode = 0;  // odd modes at GDK_SCALE=2
   int signal = 0;
   bool box = false;
+  int then = 0;  // a second signal right after the first
 };
 const EndingCase endingCases[] = {
     {"closedInMode0", closed, 0}, {"closedInMode1", closed, 1}, {"closedInMode2", closed, 2}, {"closedInMode3", closed, 3},
@@ -47,7 +50,10 @@ const EndingCase endingCases[] = {
     {"closedBoxOpen", closedBoxOpen, 0, 0, true}, {"closedAfterBoxes", closedAfterBoxes, 1, 0, true},
     {"boxesDestroyed", boxesDestroyed, 0, 0, true}, {"nohup", nohup, 0, SIGHUP}, {"destroyedIdle", destroyedIdle},
     {"destroyed", destroyed, 1}, {"sigterm", signalled, 0, SIGTERM}, {"sigint", signalled, 1, SIGINT},
-    {"sighup", signalled, 0, SIGHUP}, {"sigtermBoxOpen", signalled, 1, SIGTERM, true}};
+    {"sighup", signalled, 0, SIGHUP}, {"sigtermBoxOpen", signalled, 1, SIGTERM, true},
+    {"destroyedBoxOpen", destroyed, 0, 0, true}, {"sigquit", signalled, 1, SIGQUIT}, {"sigusr1", signalled, 0, SIGUSR1},
+    {"sigalrm", signalled, 0, SIGALRM}, {"sigsegv", signalled, 1, SIGSEGV}, {"sigintThenSigterm", signalled, 0, SIGINT, false, SIGTERM},
+    {"displayLost", displayLost}, {"xkilled", xkilled, 1}, {"waylandLost", waylandLost}};
 class EveryEnding : public NativeProgram, public testing::WithParamInterface<EndingCase> {};
 
 // What stty says of the device, or why it could not open it.
@@ -59,6 +65,34 @@ std::string sttyOf(const std::string& device, const std::string& settings = "-a"
   return out;
 }
 
+// An Xvfb or a headless weston of the test's own, to take away under the program: its pid (-1: it did not start)
+// and the settings that lead the program to it. Xvfb prints its display once it serves; weston makes its socket.
+std::pair<pid_t, std::vector<std::string>> ownDisplay(bool wayland, const std::string& runtime) {
+  FILE* server = popen((wayland ? "XDG_RUNTIME_DIR=" + runtime + " weston --backend=headless-backend.so --socket=w "
+                                  "--idle-time=0 >/dev/null 2>&1 & echo $!"
+                                : "Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo $!").c_str(), "r");
+  char pid[32]{}, display[32]{};
+  bool started = server && std::fgets(pid, sizeof pid, server) && (wayland || std::fgets(display, sizeof display, server));
+  if (server) pclose(server);
+  started = started && (!wayland || probe::waitUntil([&] { return access((runtime + "/w").c_str(), F_OK) == 0; }));
+  if (wayland) return {started ? std::atoi(pid) : -1, {"GDK_BACKEND=wayland", "WAYLAND_DISPLAY=" + runtime + "/w",
+                                                       "XDG_RUNTIME_DIR=" + runtime}};
+  return {started ? std::atoi(pid) : -1, {"DISPLAY=:" + std::to_string(std::atoi(display))}};
+}
+
+// What the program said, but GTK's own complaints (and the blank lines after them) under a compositor without a
+// seat (no keyboard, no pointer).
+std::string withoutSeatComplaints(const std::string& said) {
+  std::istringstream lines(said);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.find("GDK_IS_SEAT") == std::string::npos && line.find("GDK_IS_DEVICE") == std::string::npos) {
+      kept += line + "\n";
+    }
+  }
+  return kept;
+}
+
 TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
   const EndingCase c = GetParam();
   const unsigned seed = std::random_device()();
@@ -68,9 +102,19 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
   const std::string device = board.device();
   ASSERT_EQ(sttyOf(device, "9600 crtscts ixon icanon echo"), "");
   const std::string before = sttyOf(device);
+  if (c.ending == waylandLost && std::system("command -v weston >/dev/null") != 0) {
+    GTEST_SKIP() << "no weston: the runner's setup installs it";
+  }
+  std::string runtime = workFolder() + "/waylandXXXXXX";
+  ASSERT_TRUE(c.ending != waylandLost || mkdtemp(runtime.data()));
+  auto [server, settings] = c.ending == displayLost || c.ending == waylandLost
+                                ? ownDisplay(c.ending == waylandLost, runtime)
+                                : std::pair<pid_t, std::vector<std::string>>{0, {c.mode % 2 ? "GDK_SCALE=2" : ""}};
+  ASSERT_GE(server, 0) << "no display server of its own";
   signal(SIGHUP, c.ending == nohup ? SIG_IGN : SIG_DFL);  // what the program inherits
-  const bool started = program.start({board.link()}, {c.mode % 2 ? "GDK_SCALE=2" : ""});
+  const bool started = program.start({board.link()}, settings);
   signal(SIGHUP, SIG_DFL);
+  if (!started && server > 0) kill(server, SIGKILL);
   ASSERT_TRUE(started);
   if (c.ending != destroyedIdle) {
     program.activate(connectToggleId);
@@ -84,16 +128,21 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
   for (int box = 0; box < 2 && c.ending == boxesDestroyed; ++box) EXPECT_TRUE(program.destroyBox());
   probe::sleepMs(delay);
   if (c.signal != 0) kill(program.pid(), c.signal);
+  if (c.then != 0) kill(program.pid(), c.then);
+  if (server > 0) kill(server, SIGKILL);
   if (c.ending == nohup) expectResponsive();
   if (c.ending <= nohup) program.requestClose();
-  // With the box open, the close waits until both boxes are closed.
+  // With the box open, the close waits until both boxes are closed; a destroyed window ends without them.
   for (int box = 0; box < 2 && c.ending == closedBoxOpen; ++box) EXPECT_NE(program.answerBox(), "");
-  const int ended = c.ending == destroyedIdle || c.ending == destroyed ? program.destroyWindow() : program.exitCode();
+  const int ended = c.ending == destroyedIdle || c.ending == destroyed ? program.destroyWindow()
+                    : c.ending == xkilled                              ? program.killClient()
+                                                                       : program.exitCode();
   const std::string after = sttyOf(device);
   std::printf("exit %d, stty -a after: %s", ended, after.substr(0, after.find('\n') + 1).c_str());
-  EXPECT_EQ(ended, c.ending == signalled ? 128 + c.signal : 0);
+  EXPECT_EQ(ended, c.ending == signalled ? 128 + c.signal : c.ending >= displayLost ? 1 : 0);
   EXPECT_EQ(after, before);
-  EXPECT_EQ(program.standardError(), "");
+  EXPECT_EQ(withoutSeatComplaints(program.standardError()),
+            c.ending >= displayLost ? "kurvlux: the display connection was lost\n" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, EveryEnding, testing::ValuesIn(endingCases),
@@ -121,12 +170,7 @@ TEST_F(NativeProgram, OnWaylandItStreamsShowsBothInfoBoxesAndEnds) {
   EXPECT_EQ(program.closeFromTitleBar(), 0);
   // A compositor without a seat (no keyboard, no pointer) makes GTK itself
   // complain; nothing else may appear.
-  std::istringstream errors(program.standardError());
-  for (std::string line; std::getline(errors, line);) {
-    if (line.find("GDK_IS_SEAT") == std::string::npos && line.find("GDK_IS_DEVICE") == std::string::npos) {
-      EXPECT_EQ(line, "");
-    }
-  }
+  EXPECT_EQ(withoutSeatComplaints(program.standardError()), "");
 }
 
 }  // namespace

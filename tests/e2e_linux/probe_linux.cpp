@@ -48,8 +48,20 @@ pid_t spawn(const std::vector<std::string>& command, int stdoutFd, int stderrFd,
   }
   for (char** inherited = environ; *inherited; ++inherited) env.push_back(*inherited);
   env.push_back(nullptr);
+  // Whatever this test was started with (a background job ignores SIGINT and SIGQUIT), the signals the tests
+  // send arrive with their default action and unblocked; SIGHUP is each test's own choice.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  sigemptyset(&none);
+  for (int sent : {SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGALRM, SIGSEGV}) sigaddset(&defaults, sent);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0) pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), env.data()) != 0) pid = -1;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
@@ -282,8 +294,10 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   ::close(pipeEnds[1]);
   errorPipe_ = pipeEnds[0];
   fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
-  // On Wayland there is no window to find: the accessible tree is all there is.
-  const bool onX11 = std::find(settings.begin(), settings.end(), "GDK_BACKEND=wayland") == settings.end();
+  // On Wayland, or on a display of the test's own, there is no window to find: the accessible tree is all there is.
+  const bool onX11 = std::none_of(settings.begin(), settings.end(), [](const std::string& setting) {
+    return setting == "GDK_BACKEND=wayland" || setting.rfind("DISPLAY=", 0) == 0;
+  });
   if (pid_ <= 0 || (onX11 && !(display_ = openDisplay()))) return false;
   // A box may go while its title is read: no error of that may end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -554,6 +568,12 @@ int Program::closeFromTitleBar(int timeoutMs) {
 int Program::destroyWindow(int timeoutMs) {
   step("destroy the window");
   xdotool("windowclose " + std::to_string(window_));
+  return exitCode(timeoutMs);
+}
+
+int Program::killClient(int timeoutMs) {
+  step("xkill the window's client");
+  if (std::system(("xkill -id " + std::to_string(window_) + " >/dev/null 2>&1").c_str()) != 0) return -1;
   return exitCode(timeoutMs);
 }
 

@@ -45,7 +45,7 @@ class Program {
   ~Program();
 
   // Starts kurvlux with these arguments and NAME=value settings in its
-  // environment, and waits until its window (none with GDK_BACKEND=wayland)
+  // environment, and waits until its window (not looked for with GDK_BACKEND=wayland or a DISPLAY given)
   // and its accessible tree are there; false on failure.
   bool start(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {});
   // Ends it as the window's close button does, as another X client that
@@ -54,6 +54,8 @@ class Program {
   // by a signal, it exits with 128 + the signal's number, as a shell says.
   int close(int timeoutMs = 15000);
   int destroyWindow(int timeoutMs = 15000);
+  // Closes the program's X connection from another client, as xkill does.
+  int killClient(int timeoutMs = 15000);
   int closeFromTitleBar(int timeoutMs = 15000);
   // close() in two halves: the request, returning at once, and the wait.
   void requestClose();
