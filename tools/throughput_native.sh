@@ -11,12 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 usage() { sed -n '2,8p' tools/throughput_native.sh | sed 's/^# \{0,1\}//'; }
 source tools/throughput/arguments.sh
-for argument in "$@"; do
-  case "$argument" in
-    -h | --help) usage; exit 0 ;;
-    -*) arguments_refuse "unknown option '$argument'" ;;
-  esac
-done
+arguments_options "$@"
 seconds=${1:-12}
 arguments_count seconds "$seconds"
 shift || true
@@ -24,13 +19,8 @@ rates=("$@")
 for rate in "${rates[@]}"; do arguments_count "baud rate" "$rate"; done
 [ ${#rates[@]} -gt 0 ] || rates=(250000 921600 1843200)
 
-bash scripts/setup
-jobs=$(nproc 2>/dev/null || echo 2)
-mkdir -p build
-{
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build build/native -j "$jobs" --target kurvlux board_simulator throughput_probe
-} >build/throughput-native-build.log 2>&1 || { tail -n 20 build/throughput-native-build.log; exit 1; }
+source tools/throughput/native_build.sh
+native_build throughput-native-build
 
 # KURVLUX_NATIVE_DIR runs the program of another build folder beside this
 # build's probe (see tools/throughput_rate.sh).

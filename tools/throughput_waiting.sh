@@ -36,13 +36,8 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-bash scripts/setup
-jobs=$(nproc 2>/dev/null || echo 2)
-mkdir -p build
-{
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build build/native -j "$jobs" --target kurvlux board_simulator throughput_probe
-} >build/throughput-waiting-build.log 2>&1 || { tail -n 20 build/throughput-waiting-build.log; exit 1; }
+source tools/throughput/native_build.sh
+native_build throughput-waiting-build
 builds=()
 [ -z "$earlier" ] || builds+=("$earlier")
 builds+=(build/native)

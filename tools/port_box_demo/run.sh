@@ -14,12 +14,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 usage() { sed -n '2,12p' "$here/run.sh" | sed 's/^# \{0,1\}//'; }
 source "$here/../throughput/arguments.sh"
-for argument in "$@"; do
-  case "$argument" in
-    -h | --help) usage; exit 0 ;;
-    -*) arguments_refuse "unknown option '$argument'" ;;
-  esac
-done
+arguments_options "$@"
 [ $# -ge 1 ] && [ $# -le 2 ] || arguments_refuse "expects a native build folder and optionally a kurvlux to compare with"
 [ -x "$1/kurvlux" ] || arguments_refuse "no kurvlux in '$1': build it first (cmake --build $1 --target kurvlux board_simulator)"
 [ $# -lt 2 ] || [ -x "$2" ] || arguments_refuse "'$2' is not a program"
