@@ -88,7 +88,7 @@ file(CONFIGURE OUTPUT ${msi_script} @ONLY CONTENT [[
 # The clock's time, not SOURCE_DATE_EPOCH (which string(TIMESTAMP) would give).
 execute_process(COMMAND date +%s OUTPUT_VARIABLE started OUTPUT_STRIP_TRAILING_WHITESPACE)
 execute_process(COMMAND "@WIXL_EXECUTABLE@" --arch x86 --output "@msi@"
-  -D "Version=@PROJECT_VERSION@" -D "Vendor=@KURVLUX_VENDOR@" -D "Summary=@KURVLUX_SUMMARY@"
+  -D "Version=@PROJECT_VERSION@" -D "Vendor=@KURVLUX_VENDOR@" -D "Summary=@KURVLUX_SUMMARY_GERMAN@"
   -D "Icon=@icon@" -D "ProductCode=@product_code@" -D "UpgradeCode=@upgrade_code@"
   "@CMAKE_SOURCE_DIR@/resources/kurvlux.wxs" COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "@MSIINFO_EXECUTABLE@" suminfo "@msi@" OUTPUT_VARIABLE summary COMMAND_ERROR_IS_FATAL ANY)
@@ -105,8 +105,8 @@ add_custom_command(OUTPUT ${msi}
   VERBATIM)
 add_custom_command(OUTPUT ${setup}
   COMMAND ${utc} ${MAKENSIS_EXECUTABLE} -V2 -NOCD -DOUTFILE=${setup} -DVERSION=${PROJECT_VERSION}
-    -DVERSION_DOTTED=${version_dotted} -DVENDOR=${KURVLUX_VENDOR} -DSUMMARY=${KURVLUX_SUMMARY}
-    -DCOPYRIGHT=${KURVLUX_COPYRIGHT} -DICON=${icon} ${CMAKE_SOURCE_DIR}/resources/kurvlux.nsi
+    -DVERSION_DOTTED=${version_dotted} -DVENDOR=${KURVLUX_VENDOR} -DSUMMARY=${KURVLUX_SUMMARY_GERMAN}
+    -DCOPYRIGHT=${KURVLUX_COPYRIGHT} -DICON=${icon} -DUPGRADE_CODE=${upgrade_code} ${CMAKE_SOURCE_DIR}/resources/kurvlux.nsi
   WORKING_DIRECTORY ${zip_root}
   DEPENDS ${release_stamp} resources/kurvlux.nsi resources/kurvlux.ico
   VERBATIM)

@@ -7,8 +7,9 @@
 # setup program's pages clicked through (a screenshot of each in
 # build/release-check/), the program started from its last page and its
 # uninstaller; the MSI installed silently, its shortcut, its Add/Remove entry,
-# the installed program's window and version; and after each uninstall
-# nothing left behind. Prints every command as it goes; the first failure
+# the installed program's window and version; both installers in either
+# order, one entry and one shortcut; and after each uninstall nothing left
+# behind. Prints every command as it goes; the first failure
 # ends it.
 set -euxo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -95,6 +96,7 @@ registered() {
   grep -E 'Publisher +REG_SZ +The Kurvlux developers$' "$work/entry.txt"
   grep -E 'InstallLocation +REG_SZ +C:\\Program Files\\Kurvlux\\?$' "$work/entry.txt"
   grep -E 'DisplayIcon +REG_SZ +C:\\Program Files\\Kurvlux\\Kurvlux\.exe,0$' "$work/entry.txt"
+  grep -E 'Comments +REG_SZ +Messwerte eines Mikrocontrollers ' "$work/entry.txt"
 }
 # The setup program's uninstaller, as the entry's QuietUninstallString runs it.
 uninstall_setup() {
@@ -170,3 +172,20 @@ wine taskkill /im Kurvlux.exe
 wait "$program"
 wine msiexec /x "$msi" /qn
 nothing_left
+
+# Both installers on one machine: one product, one entry, whichever comes
+# second. The MSI refuses beside the setup program's installation (1603,
+# which Wine's exit status gives modulo 256) and changes nothing; the setup
+# program removes the MSI's installation first, then installs.
+wine "$setup" /S
+status=0 && wine msiexec /i "$msi" /qn || status=$?
+[ "$status" = $((1603 % 256)) ]
+registered
+grep -F 'Uninstall\Kurvlux' "$work/entry.txt"
+uninstall_setup
+wine msiexec /i "$msi" /qn
+wine "$setup" /S
+registered
+grep -F 'Uninstall\Kurvlux' "$work/entry.txt"
+[ -z "$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r' | grep -F Kurvlux)" ]
+uninstall_setup
