@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "render/plot_output.hpp"
@@ -28,6 +29,21 @@ inline PlotCall rollingCall(std::int32_t value, std::int32_t kind) {
   return PlotCall{PlotCallKind::rolling, value, kind, 0};
 }
 inline PlotCall snapshotCall() { return PlotCall{PlotCallKind::snapshot, 0, 0, 0}; }
+
+// A failing row shows the call as the test wrote it, "rollingCall(61, 0)",
+// rather than GoogleTest's bytes of the struct.
+inline void PrintTo(const PlotCall& c, std::ostream* out) {
+  switch (c.call) {
+    case PlotCallKind::scope: *out << "scopeCall(" << c.value << ", " << c.column << ")"; break;
+    case PlotCallKind::rolling: *out << "rollingCall(" << c.value << ", " << c.kind << ")"; break;
+    case PlotCallKind::snapshot: *out << "snapshotCall()"; break;
+  }
+  // A call the helpers never make (a scope call with a kind, say) shows what differs.
+  const PlotCall plain = c.call == PlotCallKind::scope     ? scopeCall(c.value, c.column)
+                         : c.call == PlotCallKind::rolling ? rollingCall(c.value, c.kind)
+                                                           : snapshotCall();
+  if (!(plain == c)) *out << " {value " << c.value << ", kind " << c.kind << ", column " << c.column << "}";
+}
 
 class RecordingPlotOutput final : public PlotOutput {
  public:

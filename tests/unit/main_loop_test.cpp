@@ -2,6 +2,9 @@
 // read and its hand-over to the selected mode, and the loop's end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "acquisition/plot_modes.hpp"
 #include "fakes/acquisition_rig.hpp"
 
 namespace kurvlux {
@@ -258,7 +261,10 @@ TEST(MainLoop, DispatchesByExactModeText) {
     rig.setMode(c.mode);
     rig.connect();
     rig.forget();
-    rig.clock.advance(6000);
+    // Past every mode's interval, a mode added to the table included.
+    std::uint32_t longest = 0;
+    for (const PlotMode& mode : plotModes) longest = std::max(longest, mode.interval);
+    rig.clock.advance(longest + 1);
     rig.passWith({77, 78});
     // Every mode first resets the chart: the mode text differs from the empty start.
     ASSERT_GE(rig.plot.calls.size(), 2u) << latin1FromText(c.mode);

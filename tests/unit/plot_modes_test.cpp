@@ -2,6 +2,8 @@
 // long each pass sleeps, and the reset on a mode change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "acquisition/plot_mode_handlers.hpp"
 #include "fakes/acquisition_rig.hpp"
 #include "text/utf8_text.hpp"
@@ -79,6 +81,12 @@ TEST(PlotModes, IntervalBoundsKindsTextsAndSleeps) {
     EXPECT_EQ(chart.state.intervalStart, start + c.due + 7) << c.row;
     EXPECT_EQ(chart.statusBar.calls, c.texts) << c.row;
     EXPECT_EQ(chart.pump.pauses, c.pause) << c.row;
+  }
+  // Every mode that waits between plots has its row here.
+  for (std::size_t row = 0; row < plotModes.size(); ++row) {
+    const bool listed = std::ranges::any_of(cases, [&](const auto& c) { return c.row == row; });
+    EXPECT_TRUE(listed || plotModes[row].interval == 0)
+        << utf8FromText(plotModes[row].name) << " (row " << row << ") has no row in this table";
   }
 }
 
