@@ -71,37 +71,44 @@ bool parseUnsigned(const char* text, std::uint64_t& value) {
   return true;
 }
 
-bool parseOptions(int argc, char** argv, Options& options) {
+// Empty when the options are sound; otherwise what was wrong, named as the
+// user typed it.
+std::string parseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       usage(stdout);
       std::exit(0);
     } else if (arg == "--wait-for-reader") {
       options.waitForReader = true;
-    } else if (arg == "--rate" && hasValue) {
-      if (!parseUnsigned(argv[++i], options.rate) || options.rate == 0 || options.rate > 100'000'000)
-        return false;
-    } else if (arg == "--period" && hasValue) {
-      if (!parseUnsigned(argv[++i], options.period) || options.period == 0) return false;
-    } else if (arg == "--seconds" && hasValue) {
+      continue;
+    }
+    if (arg != "--rate" && arg != "--period" && arg != "--seconds" && arg != "--link" && arg != "--wave")
+      return "unknown option '" + arg + "'";
+    if (i + 1 >= argc) return arg + " needs a value";
+    const std::string value = argv[++i];
+    const auto wrong = [&](const char* wanted) { return arg + " takes " + wanted + ", not '" + value + "'"; };
+    if (arg == "--rate") {
+      if (!parseUnsigned(value.c_str(), options.rate) || options.rate == 0 || options.rate > 100'000'000)
+        return wrong("1 to 100000000 bytes per second");
+    } else if (arg == "--period") {
+      if (!parseUnsigned(value.c_str(), options.period) || options.period == 0)
+        return wrong("a whole number of samples above 0");
+    } else if (arg == "--seconds") {
       char* end = nullptr;
-      options.seconds = std::strtod(argv[++i], &end);
-      if (*end != '\0' || !(options.seconds >= 0) || options.seconds > 1e7) return false;
-    } else if (arg == "--link" && hasValue) {
-      options.linkPath = argv[++i];
-    } else if (arg == "--wave" && hasValue) {
-      const std::string name = argv[++i];
-      const auto wave = waveFromName(name);
-      if (!wave) return false;
-      options.wave = *wave;
-      if (*wave == Wave::file) options.filePath = name.substr(5);
+      options.seconds = std::strtod(value.c_str(), &end);
+      if (end == value.c_str() || *end != '\0' || !(options.seconds >= 0) || options.seconds > 1e7)
+        return wrong("0 to 10000000 seconds");
+    } else if (arg == "--link") {
+      options.linkPath = value;
     } else {
-      return false;
+      const auto wave = waveFromName(value);
+      if (!wave) return wrong("sine, square, triangle, sawtooth, ramp, noise or file:PATH");
+      options.wave = *wave;
+      if (*wave == Wave::file) options.filePath = value.substr(5);
     }
   }
-  return true;
+  return {};
 }
 
 std::uint64_t monotonicNanoseconds() {
@@ -212,7 +219,8 @@ WriteResult writeAll(int master, const std::uint8_t* data, std::size_t count, St
 
 int main(int argc, char** argv) {
   Options options;
-  if (!parseOptions(argc, argv, options)) {
+  if (const std::string problem = parseOptions(argc, argv, options); !problem.empty()) {
+    std::fprintf(stderr, "board_simulator: %s\n", problem.c_str());
     usage(stderr);
     return 2;
   }
