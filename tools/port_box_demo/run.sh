@@ -28,13 +28,20 @@ if [ -z "${KURVLUX_DEMO_INSIDE:-}" ]; then
   read -ra libraries <<<"$(pkg-config --cflags --libs atspi-2 gobject-2.0 x11 xtst)"
   g++ -std=c++20 -O2 "$here/port_box_probe.cpp" -o "$work/port_box_probe" "${libraries[@]}"
   private_display_start "$work"
-  KURVLUX_DEMO_INSIDE=$work dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
-  exit
+  # The session's daemons (the bus, the screen-reader registry) talk on the
+  # output they inherit, and once more when the display goes away at the
+  # end: they get a log of their own, so the demo prints its table alone.
+  # The script inside gets the real outputs back on 3 and 4.
+  status=0
+  KURVLUX_DEMO_INSIDE=$work dbus-run-session -- "$0" "$@" 3>&1 4>&2 >"$work/session.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || { echo "port_box_demo: failed ($status); the session said:" >&2; cat "$work/session.log" >&2; }
+  exit "$status"
 fi
+exec 1>&3 2>&4 3>&- 4>&-
 work=$KURVLUX_DEMO_INSIDE
 probe=$work/port_box_probe
 ports=$work/ports
-"$build/board_simulator" --link "$work/board" >"$work/board.log" &
+"$build/board_simulator" --link "$work/board" >"$work/board.log" 2>&1 &
 board=$!
 program=
 trap 'kill -TERM ${program:+"$program"} "$board" 2>/dev/null || true' EXIT
