@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "render/image_store.hpp"
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 
 namespace kurvlux {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "text/utf8_text.hpp"
-#include "ui/pacing_posix.hpp"
+#include "ui/clock_posix.hpp"
 
 namespace kurvlux {
 

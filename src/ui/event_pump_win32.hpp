@@ -13,7 +13,7 @@ namespace kurvlux {
 
 class EventPumpWin32 final : public EventPump, public Clock {
  public:
-  explicit EventPumpWin32(WindowTableWin32& windows) : windows_(windows) {}
+  explicit EventPumpWin32(MainWindowWin32& windows) : windows_(windows) {}
 
   // Returns a recorded event if one waits; otherwise handles at most one
   // window message and returns its number, 0 when none was pending.
@@ -31,7 +31,7 @@ class EventPumpWin32 final : public EventPump, public Clock {
   const EventRecord& currentEvent() const { return current_; }
 
  private:
-  WindowTableWin32& windows_;
+  MainWindowWin32& windows_;
   EventRecord current_;
 };
 

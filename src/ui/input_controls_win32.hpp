@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "text/convert.hpp"
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 
 namespace kurvlux {
 

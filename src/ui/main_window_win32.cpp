@@ -94,7 +94,7 @@ void cycleFocus(HWND window, bool forward) {
   showFocusIndication(window, true);
 }
 
-WindowTableWin32::~WindowTableWin32() {
+MainWindowWin32::~MainWindowWin32() {
   for (auto& [id, record] : records_) {
     if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
     if (IsWindow(record->handle)) {
@@ -104,7 +104,7 @@ WindowTableWin32::~WindowTableWin32() {
   }
 }
 
-HWND WindowTableWin32::openWindow(ControlTableWin32& controls, int id, int x, int y, int clientWidth,
+HWND MainWindowWin32::openWindow(ControlTableWin32& controls, int id, int x, int y, int clientWidth,
                                   int clientHeight, TextView title, std::uint32_t flags) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!registerWindowClass(instance, procedure)) return nullptr;
@@ -138,12 +138,12 @@ HWND WindowTableWin32::openWindow(ControlTableWin32& controls, int id, int x, in
   return window;
 }
 
-HWND WindowTableWin32::windowHandle(int id) const {
+HWND MainWindowWin32::windowHandle(int id) const {
   auto it = records_.find(id);
   return it == records_.end() ? nullptr : it->second->handle;
 }
 
-WindowRecord* WindowTableWin32::findByHandle(HWND window) const {
+WindowRecord* MainWindowWin32::findByHandle(HWND window) const {
   if (window == nullptr) return nullptr;
   for (const auto& [id, record] : records_) {
     if (record->handle == window) return record.get();
@@ -151,11 +151,11 @@ WindowRecord* WindowTableWin32::findByHandle(HWND window) const {
   return nullptr;
 }
 
-void WindowTableWin32::recordEvent(const WindowRecord& record, std::int32_t number) {
+void MainWindowWin32::recordEvent(const WindowRecord& record, std::int32_t number) {
   events_.record(EventRecord{number, record.id, -1, 0, 0, 0});
 }
 
-LRESULT CALLBACK WindowTableWin32::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainWindowWin32::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     auto* record = static_cast<WindowRecord*>(create->lpCreateParams);
@@ -165,7 +165,7 @@ LRESULT CALLBACK WindowTableWin32::procedure(HWND window, UINT message, WPARAM w
   }
   auto* record = reinterpret_cast<WindowRecord*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (record == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  WindowTableWin32& table = *record->table;
+  MainWindowWin32& table = *record->table;
 
   switch (message) {
     case WM_CLOSE:

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "text/convert.hpp"
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 #include "ui/event_queue.hpp"
 
 namespace kurvlux {
@@ -26,24 +26,24 @@ enum WindowEvent : std::int32_t {
   windowDeactivatedEvent = 13114,
 };
 
-class WindowTableWin32;
+class MainWindowWin32;
 
 struct WindowRecord {
   int id = -1;
   HWND handle = nullptr;
   HACCEL accelerators = nullptr;
-  WindowTableWin32* table = nullptr;
+  MainWindowWin32* table = nullptr;
   // The control that had the keyboard focus when the window was last deactivated.
   HWND focusBeforeDeactivation = nullptr;
   bool minimisedOrMaximised = false;
 };
 
-class WindowTableWin32 {
+class MainWindowWin32 {
  public:
-  WindowTableWin32() = default;
-  WindowTableWin32(const WindowTableWin32&) = delete;
-  WindowTableWin32& operator=(const WindowTableWin32&) = delete;
-  ~WindowTableWin32();
+  MainWindowWin32() = default;
+  MainWindowWin32(const MainWindowWin32&) = delete;
+  MainWindowWin32& operator=(const MainWindowWin32&) = delete;
+  ~MainWindowWin32();
 
   // Opens a top-level window with the given client size. The low three bits
   // of flags choose the placement (1: centred; the x and y given are then

@@ -75,14 +75,14 @@ void placeProgressControl(HWND bar, int index, HWND control) {
 
 }  // namespace
 
-StatusBarTableWin32::~StatusBarTableWin32() {
+StatusBarWin32::~StatusBarWin32() {
   for (auto& [id, record] : records_) {
     if (IsWindow(record->handle)) RemoveWindowSubclass(record->handle, barHook, hookId);
     if (IsWindow(record->parent)) RemoveWindowSubclass(record->parent, parentHook, hookId);
   }
 }
 
-HWND StatusBarTableWin32::createStatusBar(int id, HWND parent) {
+HWND StatusBarWin32::createStatusBar(int id, HWND parent) {
   if (!themedDecided_) {
     themed_ = applicationThemed() && commonControlsVersion() > 0x5FFFF;
     themedDecided_ = true;
@@ -110,7 +110,7 @@ HWND StatusBarTableWin32::createStatusBar(int id, HWND parent) {
   return bar;
 }
 
-void StatusBarTableWin32::addStatusField(int width) {
+void StatusBarWin32::addStatusField(int width) {
   StatusBarRecord* record = find(currentBar_);
   if (record == nullptr || record->fields.size() >= maximumFields) return;
   if (record->fields.size() == record->fields.capacity())
@@ -121,7 +121,7 @@ void StatusBarTableWin32::addStatusField(int width) {
   layout(*record);
 }
 
-void StatusBarTableWin32::setStatusText(int bar, int index, TextView text, int flags) {
+void StatusBarWin32::setStatusText(int bar, int index, TextView text, int flags) {
   StatusBarRecord* record = nullptr;
   StatusField* field = fieldOf(bar, index, &record);
   if (field == nullptr) return;
@@ -138,7 +138,7 @@ void StatusBarTableWin32::setStatusText(int bar, int index, TextView text, int f
   }
 }
 
-void StatusBarTableWin32::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
+void StatusBarWin32::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
                                             int maximum) {
   StatusBarRecord* record = nullptr;
   StatusField* field = fieldOf(bar, index, &record);
@@ -170,22 +170,22 @@ void StatusBarTableWin32::setStatusProgress(int bar, int index, int value, int a
   InvalidateRect(record->handle, &rect, TRUE);
 }
 
-HWND StatusBarTableWin32::statusBarHandle(int id) const {
+HWND StatusBarWin32::statusBarHandle(int id) const {
   const StatusBarRecord* record = find(id);
   return record ? record->handle : nullptr;
 }
 
-const StatusField* StatusBarTableWin32::field(int bar, int index) const {
+const StatusField* StatusBarWin32::field(int bar, int index) const {
   StatusBarRecord* record = nullptr;
   return fieldOf(bar, index, &record);
 }
 
-StatusBarRecord* StatusBarTableWin32::find(int id) const {
+StatusBarRecord* StatusBarWin32::find(int id) const {
   auto it = records_.find(id);
   return it == records_.end() ? nullptr : it->second.get();
 }
 
-StatusBarRecord* StatusBarTableWin32::findByHandle(HWND bar) const {
+StatusBarRecord* StatusBarWin32::findByHandle(HWND bar) const {
   for (const auto& [id, record] : records_) {
     if (record->handle == bar) return record.get();
   }
@@ -193,7 +193,7 @@ StatusBarRecord* StatusBarTableWin32::findByHandle(HWND bar) const {
 }
 
 // An index past the bar's fields is ignored rather than written past the table.
-StatusField* StatusBarTableWin32::fieldOf(int bar, int index, StatusBarRecord** record) const {
+StatusField* StatusBarWin32::fieldOf(int bar, int index, StatusBarRecord** record) const {
   *record = find(bar);
   if (*record == nullptr || index < 0 || static_cast<std::size_t>(index) >= (*record)->fields.size()) {
     return nullptr;
@@ -201,7 +201,7 @@ StatusField* StatusBarTableWin32::fieldOf(int bar, int index, StatusBarRecord** 
   return &(*record)->fields[static_cast<std::size_t>(index)];
 }
 
-void StatusBarTableWin32::layout(StatusBarRecord& record) {
+void StatusBarWin32::layout(StatusBarRecord& record) {
   if (record.fields.empty()) return;
   RECT client{};
   GetClientRect(record.handle, &client);
@@ -221,7 +221,7 @@ void StatusBarTableWin32::layout(StatusBarRecord& record) {
   }
 }
 
-void StatusBarTableWin32::parentSized(HWND parent, int width, int height) {
+void StatusBarWin32::parentSized(HWND parent, int width, int height) {
   for (auto& [id, record] : records_) {
     if (record->parent != parent) continue;
     if (record->parentWidth == width && record->parentHeight == height) continue;
@@ -233,7 +233,7 @@ void StatusBarTableWin32::parentSized(HWND parent, int width, int height) {
   }
 }
 
-bool StatusBarTableWin32::drawField(const DRAWITEMSTRUCT& item) {
+bool StatusBarWin32::drawField(const DRAWITEMSTRUCT& item) {
   const StatusBarRecord* record = findByHandle(item.hwndItem);
   if (record == nullptr || item.itemID >= record->fields.size()) return false;
   const StatusField& field = record->fields[item.itemID];
@@ -248,9 +248,9 @@ bool StatusBarTableWin32::drawField(const DRAWITEMSTRUCT& item) {
   return true;
 }
 
-LRESULT CALLBACK StatusBarTableWin32::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK StatusBarWin32::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                                  UINT_PTR, DWORD_PTR data) {
-  auto* table = reinterpret_cast<StatusBarTableWin32*>(data);
+  auto* table = reinterpret_cast<StatusBarWin32*>(data);
   switch (message) {
     case WM_SIZE:
       if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
@@ -269,10 +269,10 @@ LRESULT CALLBACK StatusBarTableWin32::parentHook(HWND window, UINT message, WPAR
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK StatusBarTableWin32::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK StatusBarWin32::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR, DWORD_PTR data) {
   if (message == WM_NCDESTROY) {
-    auto* table = reinterpret_cast<StatusBarTableWin32*>(data);
+    auto* table = reinterpret_cast<StatusBarWin32*>(data);
     RemoveWindowSubclass(window, barHook, hookId);
     if (StatusBarRecord* record = table->findByHandle(window)) {
       if (table->currentBar_ == record->id) table->currentBar_ = -1;

@@ -25,7 +25,7 @@ struct StatusField {
   HWND progressControl = nullptr;
 };
 
-class StatusBarTableWin32;
+class StatusBarWin32;
 
 struct StatusBarRecord {
   int id = 0;
@@ -36,12 +36,12 @@ struct StatusBarRecord {
   int parentHeight = 0;
 };
 
-class StatusBarTableWin32 final : public StatusBar {
+class StatusBarWin32 final : public StatusBar {
  public:
-  StatusBarTableWin32() = default;
-  StatusBarTableWin32(const StatusBarTableWin32&) = delete;
-  StatusBarTableWin32& operator=(const StatusBarTableWin32&) = delete;
-  ~StatusBarTableWin32() override;
+  StatusBarWin32() = default;
+  StatusBarWin32(const StatusBarWin32&) = delete;
+  StatusBarWin32& operator=(const StatusBarWin32&) = delete;
+  ~StatusBarWin32() override;
 
   // A bar along the bottom of parent, without size grip and without fields;
   // it becomes the bar that addStatusField adds to. 0 on failure.

@@ -7,7 +7,7 @@
 #include "ui/controls_gtk.hpp"
 #include "ui/event_pump_gtk.hpp"
 #include "ui/main_window_gtk.hpp"
-#include "ui/pacing_posix.hpp"
+#include "ui/clock_posix.hpp"
 #include "ui/status_bar_gtk.hpp"
 
 namespace kurvlux {

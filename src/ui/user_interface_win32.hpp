@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "ui/control_layout.hpp"
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 #include "ui/event_pump_win32.hpp"
 #include "ui/main_window_win32.hpp"
 #include "ui/status_bar_win32.hpp"
@@ -24,19 +24,19 @@ class UserInterfaceWin32 {
   ~UserInterfaceWin32();
 
   ControlTableWin32& controls() { return controls_; }
-  StatusBarTableWin32& statusBars() { return statusBars_; }
+  StatusBarWin32& statusBars() { return statusBars_; }
   EventPumpWin32& eventPump() { return pump_; }
   Clock& clock() { return pump_; }
-  WindowTableWin32& windows() { return windows_; }
+  MainWindowWin32& windows() { return windows_; }
   HWND mainWindow() const { return windows_.windowHandle(mainWindowId); }
 
  private:
   // The program's private heap, created before anything else and destroyed last.
   HANDLE heap_ = nullptr;
   bool comInitialised_ = false;
-  WindowTableWin32 windows_;
+  MainWindowWin32 windows_;
   ControlTableWin32 controls_;
-  StatusBarTableWin32 statusBars_;
+  StatusBarWin32 statusBars_;
   EventPumpWin32 pump_{windows_};
 };
 

@@ -14,7 +14,7 @@
 #include "render/canvas.hpp"
 #include "render/image_store_win32.hpp"
 #include "render/raster.hpp"
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 
 namespace kurvlux {
 namespace {

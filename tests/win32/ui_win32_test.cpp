@@ -282,7 +282,7 @@ std::vector<int> highlightedColumns(HWND parent, HWND bar, int field, int fieldW
 }
 
 TEST_F(UiShell, OwnerDrawnProgressFillsItsShareOfTheInnerWidth) {
-  StatusBarTableWin32& bars = ui->statusBars();
+  StatusBarWin32& bars = ui->statusBars();
   struct Case {
     int value, minimum, maximum, filled;
   };
@@ -317,7 +317,7 @@ TEST_F(UiShell, ThemedProgressIsAControlLaidIntoTheField) {
   const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 600, 100,
                                       ui->mainWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);
-  StatusBarTableWin32 bars;
+  StatusBarWin32 bars;
   bars.overrideThemedControls(true);
   const HWND themedBar = bars.createStatusBar(2, parent);
   ASSERT_NE(themedBar, nullptr);
@@ -365,7 +365,7 @@ TEST_F(UiShell, SharedFieldsFollowTheParentsSize) {
   const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 600, 100,
                                       ui->mainWindow(), nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);
-  StatusBarTableWin32 bars;
+  StatusBarWin32 bars;
   bars.overrideThemedControls(true);
   const HWND sharedBar = bars.createStatusBar(4, parent);
   ASSERT_NE(sharedBar, nullptr);

@@ -1,5 +1,5 @@
 // Enabling and tooltips of the controls on Windows.
-#include "ui/control_table_win32.hpp"
+#include "ui/controls_win32.hpp"
 
 #include "ui/tooltip_win32.hpp"
 

@@ -1,6 +1,6 @@
 // Clock and sleep on CLOCK_MONOTONIC: wall-clock changes must not stretch or
 // shrink the one-second rate periods.
-#include "ui/pacing_posix.hpp"
+#include "ui/clock_posix.hpp"
 
 #include <cerrno>
 #include <ctime>
