@@ -105,7 +105,7 @@ MainWindowWin32::~MainWindowWin32() {
 }
 
 HWND MainWindowWin32::openWindow(ControlTableWin32& controls, int id, int x, int y, int clientWidth,
-                                  int clientHeight, TextView title, std::uint32_t flags) {
+                                 int clientHeight, TextView title, std::uint32_t flags) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!registerWindowClass(instance, procedure)) return nullptr;
 

@@ -139,7 +139,7 @@ void StatusBarWin32::setStatusText(int bar, int index, TextView text, int flags)
 }
 
 void StatusBarWin32::setStatusProgress(int bar, int index, int value, int appearance, int minimum,
-                                            int maximum) {
+                                       int maximum) {
   StatusBarRecord* record = nullptr;
   StatusField* field = fieldOf(bar, index, &record);
   if (field == nullptr) return;
@@ -248,8 +248,8 @@ bool StatusBarWin32::drawField(const DRAWITEMSTRUCT& item) {
   return true;
 }
 
-LRESULT CALLBACK StatusBarWin32::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK StatusBarWin32::parentHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR data) {
   auto* table = reinterpret_cast<StatusBarWin32*>(data);
   switch (message) {
     case WM_SIZE:
@@ -269,8 +269,8 @@ LRESULT CALLBACK StatusBarWin32::parentHook(HWND window, UINT message, WPARAM wP
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK StatusBarWin32::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK StatusBarWin32::barHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
   if (message == WM_NCDESTROY) {
     auto* table = reinterpret_cast<StatusBarWin32*>(data);
     RemoveWindowSubclass(window, barHook, hookId);

@@ -3,11 +3,11 @@
 // contents, in the same order and geometry as the Windows program.
 #pragma once
 
+#include "ui/clock_posix.hpp"
 #include "ui/control_layout.hpp"
 #include "ui/controls_gtk.hpp"
 #include "ui/event_pump_gtk.hpp"
 #include "ui/main_window_gtk.hpp"
-#include "ui/clock_posix.hpp"
 #include "ui/status_bar_gtk.hpp"
 
 namespace kurvlux {
