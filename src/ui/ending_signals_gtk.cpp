@@ -7,8 +7,7 @@
 
 namespace kurvlux {
 
-EndingSignalsGtk::EndingSignalsGtk(std::function<void()> end) : end_(std::move(end)) {
-  const int wake = catchEndingSignals();
+EndingSignalsGtk::EndingSignalsGtk(int wake, std::function<void()> end) : end_(std::move(end)) {
   if (wake >= 0) source_ = g_unix_fd_add(wake, G_IO_IN, onWake, this);
 }
 

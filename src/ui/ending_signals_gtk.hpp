@@ -16,8 +16,9 @@ namespace kurvlux {
 class EndingSignalsGtk {
  public:
   // `end` runs on the main loop's thread when the first ending signal is
-  // one of those three, never in the handler.
-  explicit EndingSignalsGtk(std::function<void()> end);
+  // one of those three, never in the handler; `wake` is what
+  // catchEndingSignals returned.
+  EndingSignalsGtk(int wake, std::function<void()> end);
   ~EndingSignalsGtk();
   EndingSignalsGtk(const EndingSignalsGtk&) = delete;
   EndingSignalsGtk& operator=(const EndingSignalsGtk&) = delete;
