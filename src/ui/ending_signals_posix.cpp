@@ -128,16 +128,38 @@ int catchEndingSignals() {
 
 int firstEnding() { return first.load(); }
 
+namespace {
+
+// A caught ending signal sent to the process that no thread has taken yet:
+// the one the kernel hands out first, 0 if none waits.
+int waitingEndingSignal() {
+  sigset_t waiting;
+  if (sigpending(&waiting) != 0) return 0;
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction action {};
+    if (sigismember(&waiting, signal) == 1 && sigaction(signal, nullptr, &action) == 0 &&
+        (action.sa_flags & SA_SIGINFO) != 0 && action.sa_sigaction == onEndingSignal) {
+      return signal;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
 void portsBackOnLostDisplay() {
   sigset_t all;
   sigfillset(&all);
-  sigprocmask(SIG_BLOCK, &all, nullptr);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+  // A signal sent before the loss was seen came first, taken or not.
+  const int waiting = waitingEndingSignal();
+  int ending = waiting != 0 ? waiting : lostDisplay;
   int none = 0;
-  first.compare_exchange_strong(none, lostDisplay);
+  if (!first.compare_exchange_strong(none, ending)) ending = none;
   restoreEveryPort();
   static constexpr char line[] = "kurvlux: the display connection was lost\n";
   static_cast<void>(write(STDERR_FILENO, line, sizeof line - 1));
-  if (none > 0) endBySignal(none);
+  endBySignal(ending);
 }
 
 void endBySignal(int signal) {
