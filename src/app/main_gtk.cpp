@@ -9,6 +9,8 @@
 
 #include "acquisition/main_loop.hpp"
 #include "acquisition/plot_modes.hpp"
+#include "app/ending_signals_gtk.hpp"
+#include "app/lost_display_gtk.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/plotter.hpp"
 #include "serial/device_identity_posix.hpp"
@@ -18,9 +20,7 @@
 #include "serial/serial_port_posix.hpp"
 #include "text/file_name_text.hpp"
 #include "ui/command_line.hpp"
-#include "ui/ending_signals_gtk.hpp"
 #include "ui/list_refresh_gtk.hpp"
-#include "ui/lost_display_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "ui/ending_signals_posix.hpp"
+#include "app/ending_signals_posix.hpp"
 
 namespace kurvlux {
 

@@ -1,6 +1,6 @@
 // The handler only records the signal and writes to a pipe; the rest runs
 // when the loop's next iteration finds the pipe readable.
-#include "ui/ending_signals_gtk.hpp"
+#include "app/ending_signals_gtk.hpp"
 
 #include <glib-unix.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // own, so that the order of arrival is the kernel's, not the order in which
 // the threads happen to run. A signal handler can only reach static storage:
 // the first ending and the wake pipe live here, for the life of the process.
-#include "ui/ending_signals_posix.hpp"
+#include "app/ending_signals_posix.hpp"
 
 #include <fcntl.h>
 #include <pthread.h>
