@@ -29,6 +29,7 @@ constexpr int lostDisplay = -1;
 
 std::atomic<int> first{0};
 int wakeEnd = -1;
+sigset_t heldBack;  // by every thread but the one that takes them
 
 bool closes(int signal) {
   for (const int closing : closingSignals) {
@@ -80,6 +81,10 @@ void* takeEndingSignals(void*) {
   for (;;) pause();
 }
 
+// A program started from this one (GLib's spawn keeps the mask across
+// exec) gets the ending signals as a program should.
+void letEndingSignalsInAfterFork() { pthread_sigmask(SIG_UNBLOCK, &heldBack, nullptr); }
+
 }  // namespace
 
 int catchEndingSignals() {
@@ -98,7 +103,7 @@ int catchEndingSignals() {
   action.sa_flags = SA_SIGINFO | SA_RESTART;
   // One ending at a time: a second signal waits until the first is handled.
   sigfillset(&action.sa_mask);
-  sigset_t sent;
+  sigset_t& sent = heldBack;
   sigemptyset(&sent);
   const auto install = [&](int signal) {
     struct sigaction inherited {};
@@ -114,6 +119,7 @@ int catchEndingSignals() {
     sigdelset(&sent, signal);
   }
   pthread_sigmask(SIG_BLOCK, &sent, nullptr);
+  pthread_atfork(nullptr, nullptr, letEndingSignalsInAfterFork);
   pthread_t taker;
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
