@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <string.h>
 
 #include <random>
 #include <sstream>
@@ -56,6 +57,13 @@ const EndingCase endingCases[] = {
     {"sigalrm", signalled, 0, SIGALRM}, {"sigsegv", signalled, 1, SIGSEGV}, {"sigintThenSigterm", signalled, 0, SIGINT, false, SIGTERM},
     {"displayLost", displayLost}, {"xkilled", xkilled, 1}, {"waylandLost", waylandLost},
     {"sigtermThenDisplayLost", displayLost, 0, SIGTERM}};
+// A failing row names itself, not its bytes.
+void PrintTo(const EndingCase& c, std::ostream* out) {
+  *out << c.name << " (mode " << c.mode;
+  if (c.signal) *out << ", " << sigabbrev_np(c.signal);
+  if (c.then) *out << " then " << sigabbrev_np(c.then);
+  *out << (c.box ? ", info box open)" : ")");
+}
 class EveryEnding : public NativeProgram, public testing::WithParamInterface<EndingCase> {};
 
 // What stty says of the device, or why it could not open it.

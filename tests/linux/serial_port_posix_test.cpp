@@ -197,6 +197,10 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
     t.c_cflag = (t.c_cflag & ~(CBAUD | CIBAUD)) | B9600 | B9600 * (CIBAUD / CBAUD) | CRTSCTS;
     t.c_iflag |= IXON, t.c_lflag |= ICANON | ECHO;
     ASSERT_TRUE(tcsetattr(device.near, TCSANOW, &t) == 0 && (found == 9600 || setLineSpeed(device.near, found)));
+    // A rate no other case has, so that any other copy put back over it shows.
+    termios o{};
+    ASSERT_TRUE(close != signalledAfterReconnect ||
+                (tcgetattr(other.near, &o) == 0 && cfsetspeed(&o, B4800) == 0 && tcsetattr(other.near, TCSANOW, &o) == 0));
     const std::string before = terminalState(device.near), otherBefore = terminalState(other.near);
     {
       std::ostringstream diagnostics;
