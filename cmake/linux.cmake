@@ -20,7 +20,9 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS resources/kurvlux
 target_sources(kurvlux_linux PRIVATE ${CMAKE_BINARY_DIR}/generated/window_icon_data_gtk.cpp)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_gtk.cpp)
-  add_executable(kurvlux src/app/main_gtk.cpp)
+  # The endings sit beside the entry point: they reach both the ports and the window.
+  add_executable(kurvlux src/app/main_gtk.cpp src/app/ending_signals_gtk.cpp src/app/ending_signals_posix.cpp
+                         src/app/lost_display_gtk.cpp)
   target_link_libraries(kurvlux PRIVATE kurvlux_linux)
   target_compile_definitions(kurvlux PRIVATE KURVLUX_VERSION="${PROJECT_VERSION}")
   include(cmake/package_debian.cmake)

@@ -9,6 +9,8 @@
 
 #include "acquisition/main_loop.hpp"
 #include "acquisition/plot_modes.hpp"
+#include "app/ending_signals_gtk.hpp"
+#include "app/lost_display_gtk.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/plotter.hpp"
 #include "serial/device_identity_posix.hpp"
@@ -18,13 +20,14 @@
 #include "serial/serial_port_posix.hpp"
 #include "text/file_name_text.hpp"
 #include "ui/command_line.hpp"
-#include "ui/ending_signals_gtk.hpp"
 #include "ui/list_refresh_gtk.hpp"
-#include "ui/lost_display_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
 int main(int argc, char** argv) {
   using namespace kurvlux;
+  // Before any thread starts, so that every later one leaves the ending
+  // signals to the thread that takes them.
+  const int endingWake = catchEndingSignals();
   // GTK's own options (--display and the like) come out of the arguments
   // first, without opening the display, so that --help and --version work
   // without one and the rest can be checked.
@@ -63,7 +66,7 @@ int main(int argc, char** argv) {
     // A kill, Ctrl+C or the closed terminal ends the loop as the close
     // button does; the program ends by that signal once all is put back.
     // Every other ending signal puts the ports back in its handler.
-    EndingSignalsGtk signals([&ui] { ui.eventPump().endProgram(); });
+    EndingSignalsGtk signals(endingWake, [&ui] { ui.eventPump().endProgram(); });
     loop.run();
     endingSignal = signals.received();
   }

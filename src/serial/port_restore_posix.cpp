@@ -3,9 +3,11 @@
 // handler that interrupts nothing but a held-signals stretch sees whole ones.
 #include "serial/port_restore_posix.hpp"
 
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -23,6 +25,11 @@ struct Remembered {
 static_assert(std::atomic<int>::is_always_lock_free);
 
 Remembered remembered[heldPortLimit];
+
+// Port changes under way on any thread, and whether an ending has stopped
+// new ones from starting.
+std::atomic<int> changes{0};
+std::atomic<bool> changesHeld{false};
 
 }  // namespace
 
@@ -55,12 +62,30 @@ void restoreEveryPort() {
   }
 }
 
+void holdPortChanges() {
+  changesHeld.store(true);
+  while (changes.load() != 0) {
+    constexpr timespec aMoment{0, 1'000'000};
+    nanosleep(&aMoment, nullptr);
+  }
+}
+
 SignalsHeld::SignalsHeld() {
   sigset_t all;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &previous_);
+  changes.fetch_add(1);
+  if (changesHeld.load()) {
+    // The process is ending on another thread, which puts back what is
+    // open now; a port opened from here on would stay changed.
+    changes.fetch_sub(1);
+    for (;;) pause();
+  }
 }
 
-SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+SignalsHeld::~SignalsHeld() {
+  changes.fetch_sub(1);
+  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 }  // namespace kurvlux

@@ -35,9 +35,13 @@ void forgetPort(int fd);
 // handler: nothing in it allocates or takes a lock.
 void restoreEveryPort();
 
-// Every signal that can be blocked waits while one of these lives on this
-// thread (the ending signals' handler sends a signal that another thread
-// receives on to the main thread).
+// Waits until no port change is under way on any thread and keeps new ones
+// from starting: for a handler on one thread that ends the process while
+// another may be changing a port. Async-signal-safe.
+void holdPortChanges();
+
+// A port change: every signal that can be blocked waits while one of these
+// lives on this thread, and holdPortChanges on another thread waits for it.
 class SignalsHeld {
  public:
   SignalsHeld();

@@ -589,6 +589,7 @@ int Program::exitCode(int timeoutMs) {
   const bool ended = waitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
   if (!ended) return -1;
   pid_ = -1;
+  endingSignal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 

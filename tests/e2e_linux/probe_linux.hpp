@@ -59,7 +59,11 @@ class Program {
   int closeFromTitleBar(int timeoutMs = 15000);
   // close() in two halves: the request, returning at once, and the wait.
   void requestClose();
+  // 128 + the signal's number when a signal ended it, as a shell says.
   int exitCode(int timeoutMs = 15000);
+  // The signal that ended it (by that signal's own action, not an exit
+  // status), 0 if it exited.
+  int endingSignal() const { return endingSignal_; }
   // Destroys the open info box as another X client does; false if none came.
   bool destroyBox(int timeoutMs = 10000);
   bool running();
@@ -120,6 +124,7 @@ class Program {
   void step(const std::string& what);
 
   pid_t pid_ = -1;
+  int endingSignal_ = 0;
   int errorPipe_ = -1;
   mutable std::string errors_;
   std::vector<std::string> steps_;

@@ -34,6 +34,7 @@
 #include "serial/device_identity_posix.hpp"
 #include "serial/line_speed_posix.hpp"
 #include "serial/open_diagnostic_posix.hpp"
+#include "serial/port_restore_posix.hpp"
 #include "serial/retry_posix.hpp"
 #include "serial/serial_port_posix.hpp"
 #include "serial/termios_settings_posix.hpp"
@@ -178,11 +179,14 @@ int expectRampRead(SerialPorts& ports, int id, std::int32_t count, int previous 
 // Run as root and again as an ordinary user (run_linux_tests.sh), whom an
 // exclusive flag left behind keeps out. Each way of closing puts back the
 // device as found (a terminal's settings at 9600 baud, or a rate only
-// termios2 sets) and lets the next one in.
+// termios2 sets) and lets the next one in; so does what an ending signal's
+// handler does after a disconnect and a new connection on another device,
+// which takes the descriptor's number again.
 TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
-  enum Close { port, all, owner, replaced, failedOpen };
+  enum Close { port, all, owner, replaced, failedOpen, signalledAfterReconnect };
   const std::tuple<Close, std::uint32_t, std::int32_t> cases[] = {
-      {port, 9600, 250000}, {all, 250000, 9600}, {owner, 9600, 1843200}, {replaced, 250000, 115200}, {failedOpen, 9600, 0}};
+      {port, 9600, 250000}, {all, 250000, 9600}, {owner, 9600, 1843200}, {replaced, 250000, 115200}, {failedOpen, 9600, 0},
+      {signalledAfterReconnect, 9600, 250000}};
   for (const auto& [close, found, asked] : cases) {
     SCOPED_TRACE(close);
     PseudoTerminal device, other;
@@ -193,7 +197,11 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
     t.c_cflag = (t.c_cflag & ~(CBAUD | CIBAUD)) | B9600 | B9600 * (CIBAUD / CBAUD) | CRTSCTS;
     t.c_iflag |= IXON, t.c_lflag |= ICANON | ECHO;
     ASSERT_TRUE(tcsetattr(device.near, TCSANOW, &t) == 0 && (found == 9600 || setLineSpeed(device.near, found)));
-    const std::string before = terminalState(device.near);
+    // A rate no other case has, so that any other copy put back over it shows.
+    termios o{};
+    ASSERT_TRUE(close != signalledAfterReconnect ||
+                (tcgetattr(other.near, &o) == 0 && cfsetspeed(&o, B4800) == 0 && tcsetattr(other.near, TCSANOW, &o) == 0));
+    const std::string before = terminalState(device.near), otherBefore = terminalState(other.near);
     {
       std::ostringstream diagnostics;
       SerialPortsPosix ports(diagnostics);
@@ -219,7 +227,18 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
       if (close == all) ports.closePort(-1);
       const auto again = [&] { return int(ports.openPort(programPortId, textFromUtf8(other.path), settings)); };
       EXPECT_TRUE(close != replaced || fcntl(again(), F_GETFD) == FD_CLOEXEC);
-      EXPECT_EQ(close == owner ? before : terminalState(device.near), before);
+      EXPECT_EQ(close == owner || close == signalledAfterReconnect ? before : terminalState(device.near), before);
+      if (close == signalledAfterReconnect) {
+        ports.closePort(programPortId);
+        const int reopened = static_cast<int>(ports.openPort(programPortId, textFromUtf8(device.path), settings));
+        ports.closePort(programPortId);
+        const int fd = again();
+        EXPECT_EQ(fd, reopened) << "not the same descriptor's number";
+        restoreEveryPort();
+        EXPECT_EQ(fcntl(fd, F_GETFD), -1) << "the new connection stays open";
+        EXPECT_EQ(terminalState(other.near), otherBefore);
+        EXPECT_FALSE(exclusiveFlagSet(other.path));
+      }
     }
     EXPECT_EQ(terminalState(device.near), before);
     EXPECT_FALSE(exclusiveFlagSet(device.path)) << "another program cannot open the device";

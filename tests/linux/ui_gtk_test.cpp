@@ -350,6 +350,9 @@ TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(ui->mainWindow().window()))) << "the loop ends the program, not GTK";
 }
 
+// A wait that nothing wakes lasts until the sooner of its deadline and the
+// context's next timer, measured on the monotonic clock: a lower bound
+// only, so that a wait returning at once (the loop spinning) fails here.
 TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
   EventPumpGtk& pump = ui->eventPump();
   // A wait that does not end is this test's failure: the alarm ends the
@@ -361,11 +364,16 @@ TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
     const char* what;
     bool byte, hungUp, recorded;
     int milliseconds;
+    int timer;  // a timeout source on the context, 0: none
+    int lasts;  // at least, in milliseconds
   } cases[] = {
-      {"a byte at the port",      true,  false, false, noDeadline},
-      {"the port hung up",        false, true,  false, noDeadline},
-      {"a recorded close",        false, false, true,  noDeadline},
-      {"the deadline",            false, false, false, 1},
+      {"a byte at the port",      true,  false, false, noDeadline, 0,   0},
+      {"the port hung up",        false, true,  false, noDeadline, 0,   0},
+      {"a recorded close",        false, false, true,  noDeadline, 0,   0},
+      {"the deadline",            false, false, false, 150,        0,   150},
+      {"a timer before the deadline", false, false, false, 60000, 150, 150},
+      {"the deadline before a timer", false, false, false, 150, 60000, 150},
+      {"a timer, no deadline",    false, false, false, noDeadline, 150, 150},
   };
   for (const auto& c : cases) {
     settle();
@@ -376,14 +384,28 @@ TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
     }
     if (c.hungUp) close(port[1]);
     if (c.recorded) ui->mainWindow().recordClose();
+    timespec before{}, after{};
+    clock_gettime(CLOCK_MONOTONIC, &before);
+    GSource* timer = c.timer ? g_timeout_source_new(static_cast<guint>(c.timer)) : nullptr;
+    if (timer) {
+      g_source_set_callback(timer, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+      g_source_attach(timer, quiet);
+    }
     std::fprintf(stderr, "waiting for %s\n", c.what);
     alarm(30);
     g_main_context_push_thread_default(quiet);
     pump.waitForInput(static_cast<std::uintptr_t>(port[0]), c.milliseconds);
+    clock_gettime(CLOCK_MONOTONIC, &after);
     g_main_context_pop_thread_default(quiet);
     alarm(0);
+    if (timer) {
+      g_source_destroy(timer);
+      g_source_unref(timer);
+    }
     if (!c.hungUp) close(port[1]);
     close(port[0]);
+    const double waited = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_GE(waited, c.lasts) << c.what << ": returned before anything woke it";
     EXPECT_EQ(pump.fetchEvent(), c.recorded ? closeEvent : 0) << c.what;
   }
   g_main_context_unref(quiet);

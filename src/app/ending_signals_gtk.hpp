@@ -9,15 +9,16 @@
 
 #include <functional>
 
-#include "ui/ending_signals_posix.hpp"
+#include "app/ending_signals_posix.hpp"
 
 namespace kurvlux {
 
 class EndingSignalsGtk {
  public:
   // `end` runs on the main loop's thread when the first ending signal is
-  // one of those three, never in the handler.
-  explicit EndingSignalsGtk(std::function<void()> end);
+  // one of those three, never in the handler; `wake` is what
+  // catchEndingSignals returned.
+  EndingSignalsGtk(int wake, std::function<void()> end);
   ~EndingSignalsGtk();
   EndingSignalsGtk(const EndingSignalsGtk&) = delete;
   EndingSignalsGtk& operator=(const EndingSignalsGtk&) = delete;

@@ -1,13 +1,13 @@
 // Where each windowing system tells of a lost connection, the ports go back
 // before the toolkit ends the process.
-#include "ui/lost_display_gtk.hpp"
+#include "app/lost_display_gtk.hpp"
 
 #include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <string_view>
 
-#include "ui/ending_signals_posix.hpp"
+#include "app/ending_signals_posix.hpp"
 
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>

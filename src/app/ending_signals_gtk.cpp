@@ -1,14 +1,13 @@
 // The handler only records the signal and writes to a pipe; the rest runs
 // when the loop's next iteration finds the pipe readable.
-#include "ui/ending_signals_gtk.hpp"
+#include "app/ending_signals_gtk.hpp"
 
 #include <glib-unix.h>
 #include <unistd.h>
 
 namespace kurvlux {
 
-EndingSignalsGtk::EndingSignalsGtk(std::function<void()> end) : end_(std::move(end)) {
-  const int wake = catchEndingSignals();
+EndingSignalsGtk::EndingSignalsGtk(int wake, std::function<void()> end) : end_(std::move(end)) {
   if (wake >= 0) source_ = g_unix_fd_add(wake, G_IO_IN, onWake, this);
 }
 

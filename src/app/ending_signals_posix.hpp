@@ -8,10 +8,12 @@
 namespace kurvlux {
 
 // Installs the handler for each such signal that was not inherited as
-// ignored (under nohup SIGHUP stays ignored); call it on the main thread,
-// which then handles them all. Returns the read end of a
-// pipe that becomes readable when the first ending signal is one of the
-// three that take the close path; -1 when no pipe could be made.
+// ignored (under nohup SIGHUP stays ignored) and starts the one thread that
+// takes those sent to the process; call it first thing on the main thread,
+// before any other thread starts. Returns the read end of a pipe that
+// becomes readable when the first ending signal is one of the three that
+// take the close path; -1 when no pipe could be made, which it says on
+// standard error: then those three put the ports back and end at once too.
 int catchEndingSignals();
 
 // The ending that came first, in the order the handler saw them: a signal's
