@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/acquisition_rig.hpp"
+#include "ui/info_message.hpp"
 
 namespace kurvlux {
 namespace {
@@ -115,6 +116,44 @@ TEST(MainLoop, FailedConnectReleasesTheToggleAndTheNextPassShowsVerbinden) {
             (std::vector<std::string>{"text 10 Verbinden", "disable 7 0", "disable 6 0",
                                       "disable 9 0"}));
   EXPECT_EQ(rig.ports.opens.size(), 1u) << "no retry without the user";
+  EXPECT_TRUE(rig.pump.messages.empty()) << "a platform that says nothing shows no box";
+}
+
+// Where the platform says why, one box tells it, over a window that already
+// shows the toggle out and the start texts; each failing click again.
+TEST(MainLoop, AFailureThePlatformExplainsShowsOneBoxOverTheIdleWindow) {
+  enum Failure { refused, lostInCount, lostInRead };
+  for (const Failure failure : {refused, lostInCount, lostInRead}) {
+    SCOPED_TRACE(failure);
+    AcquisitionRig rig;
+    rig.ports.failureText = u"warum";
+    std::vector<std::string> atBox;
+    rig.pump.whileMessageOpen = [&] {
+      const auto& toggle = rig.controls.at(connectToggleId);
+      atBox.push_back(std::to_string(toggle.state) + latin1FromText(toggle.text) +
+                      (rig.controls.at(portBoxId).disabled ? " port disabled" : "") +
+                      (rig.statusBar.calls == (failure == refused ? std::vector<fakes::StatusCall>{} : disconnectedStatus)
+                           ? "" : " status wrong") + " " + rig.ports.log.back());
+    };
+    for (int click = 1; click <= 2; ++click) {
+      rig.forget();
+      rig.ports.openSucceeds = failure != refused;
+      rig.connect();
+      rig.ports.failStatusQuery = failure == lostInCount;
+      rig.ports.failRead = failure == lostInRead;
+      if (failure != refused) rig.passWith({1});
+      rig.ports.failStatusQuery = rig.ports.failRead = false;
+    }
+    const std::string asked = failure == refused ? "why 2" : "close 2";
+    EXPECT_EQ(atBox, std::vector<std::string>(2, "0Verbinden " + asked));
+    ASSERT_EQ(rig.pump.messages.size(), 2u);
+    EXPECT_EQ(rig.pump.messages[1].title, windowTitle);
+    EXPECT_EQ(rig.pump.messages[1].text, u"warum");
+    // Asked while the failed port is still there to be asked about.
+    if (failure != refused) {
+      EXPECT_EQ(*(rig.ports.log.end() - 2), "why 2");
+    }
+  }
 }
 
 TEST(MainLoop, DisconnectClosesThePortAndMakesTheFiveStartCalls) {
