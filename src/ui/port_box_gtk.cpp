@@ -22,22 +22,22 @@ void showChosenName(GtkEditable* entry, gpointer combo) {
   gtk_widget_set_tooltip_text(GTK_WIDGET(entry), tip.c_str());
 }
 
-// The list's width is its longest name's, which GTK then keeps on the
-// screen; a name wider than the screen is shortened in its middle, where
-// two by-id names of one kind of board differ least.
-void fitListToScreen(GtkComboBox* combo, gpointer) {
-  GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(combo));
-  GdkMonitor* monitor = gdk_display_get_monitor_at_window(gdk_screen_get_display(screen),
-                                                          gtk_widget_get_window(GTK_WIDGET(combo)));
+// A name wider than the screen is shortened in its middle, where two by-id
+// names of one kind of board differ least.
+void limitNamesToScreen(GtkWidget* combo) {
+  GdkDisplay* display = gtk_widget_get_display(combo);
+  GdkWindow* window = gtk_widget_get_window(combo);
+  GdkMonitor* monitor = window != nullptr ? gdk_display_get_monitor_at_window(display, window)
+                                          : gdk_display_get_primary_monitor(display);
   if (monitor == nullptr) return;
   GdkRectangle area{};
   gdk_monitor_get_workarea(monitor, &area);
+  // A character is at least this many pixels wide: more characters than
+  // the screen has room for never fit.
+  constexpr int narrowestCharacter = 6;
   GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
   for (GList* cell = cells; cell != nullptr; cell = cell->next) {
     if (!GTK_IS_CELL_RENDERER_TEXT(cell->data)) continue;
-    // A character is at least a few pixels wide: more characters than the
-    // screen has room for never fit.
-    constexpr int narrowestCharacter = 6;
     g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_MIDDLE, "max-width-chars",
                  area.width / narrowestCharacter, nullptr);
   }
@@ -48,11 +48,13 @@ void fitListToScreen(GtkComboBox* combo, gpointer) {
 
 void showFullPortNames(GtkWidget* combo) {
   if (!GTK_IS_COMBO_BOX(combo) || !gtk_combo_box_get_has_entry(GTK_COMBO_BOX(combo))) return;
+  // Themes that show the list as a list, not a menu, keep it to the box's
+  // width unless told otherwise.
   gtk_combo_box_set_popup_fixed_width(GTK_COMBO_BOX(combo), FALSE);
   g_object_set_data_full(G_OBJECT(combo), baseTipKey, gtk_widget_get_tooltip_text(combo), g_free);
   GtkWidget* entry = gtk_bin_get_child(GTK_BIN(combo));
   g_signal_connect(entry, "changed", G_CALLBACK(showChosenName), combo);
-  g_signal_connect(combo, "popup", G_CALLBACK(fitListToScreen), nullptr);
+  limitNamesToScreen(combo);
   showChosenName(GTK_EDITABLE(entry), combo);
 }
 
