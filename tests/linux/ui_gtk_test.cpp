@@ -588,9 +588,8 @@ TEST_F(GtkShell, ALongPortNameShowsInFullInTheListAndTheTooltip) {
   gtk_combo_box_popdown(GTK_COMBO_BOX(box));
   settle();
   EXPECT_EQ(gtk_widget_get_allocated_width(box), 70);
-  gchar* tip = gtk_widget_get_tooltip_text(focusWidget(box));
+  g_autofree gchar* tip = gtk_widget_get_tooltip_text(focusWidget(box));
   EXPECT_STREQ(tip, ("verfügbare COM-Ports\n/dev/" + name).c_str());
-  g_free(tip);
   gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(box));
   ui->controls().setControlText(portBoxId, u"");
 }

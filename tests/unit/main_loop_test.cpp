@@ -122,37 +122,29 @@ TEST(MainLoop, FailedConnectReleasesTheToggleAndTheNextPassShowsVerbinden) {
 // Where the platform says why, one box tells it, over a window that already
 // shows the toggle out and the start texts; each failing click again.
 TEST(MainLoop, AFailureThePlatformExplainsShowsOneBoxOverTheIdleWindow) {
-  enum Failure { refused, lostInCount, lostInRead };
-  for (const Failure failure : {refused, lostInCount, lostInRead}) {
-    SCOPED_TRACE(failure);
+  for (const int lostIn : {0, 1, 2}) {  // 0: the open refused, 1: the count failed, 2: the read
+    SCOPED_TRACE(lostIn);
     AcquisitionRig rig;
     rig.ports.failureText = u"warum";
     std::vector<std::string> atBox;
     rig.pump.whileMessageOpen = [&] {
       const auto& toggle = rig.controls.at(connectToggleId);
-      atBox.push_back(std::to_string(toggle.state) + latin1FromText(toggle.text) +
-                      (rig.controls.at(portBoxId).disabled ? " port disabled" : "") +
-                      (rig.statusBar.calls == (failure == refused ? std::vector<fakes::StatusCall>{} : disconnectedStatus)
-                           ? "" : " status wrong") + " " + rig.ports.log.back());
+      const bool idle = rig.statusBar.calls == (lostIn ? disconnectedStatus : std::vector<fakes::StatusCall>{});
+      atBox.push_back(std::to_string(toggle.state) + latin1FromText(toggle.text) + (idle ? " " : " busy ") +
+                      rig.ports.log.back() + (rig.controls.at(portBoxId).disabled ? " port disabled" : ""));
     };
     for (int click = 1; click <= 2; ++click) {
       rig.forget();
-      rig.ports.openSucceeds = failure != refused;
+      rig.ports.openSucceeds = lostIn != 0;
       rig.connect();
-      rig.ports.failStatusQuery = failure == lostInCount;
-      rig.ports.failRead = failure == lostInRead;
-      if (failure != refused) rig.passWith({1});
-      rig.ports.failStatusQuery = rig.ports.failRead = false;
+      rig.ports.failStatusQuery = lostIn == 1, rig.ports.failRead = lostIn == 2;
+      if (lostIn) rig.passWith({1});
     }
-    const std::string asked = failure == refused ? "why 2" : "close 2";
-    EXPECT_EQ(atBox, std::vector<std::string>(2, "0Verbinden " + asked));
-    ASSERT_EQ(rig.pump.messages.size(), 2u);
-    EXPECT_EQ(rig.pump.messages[1].title, windowTitle);
-    EXPECT_EQ(rig.pump.messages[1].text, u"warum");
     // Asked while the failed port is still there to be asked about.
-    if (failure != refused) {
-      EXPECT_EQ(*(rig.ports.log.end() - 2), "why 2");
-    }
+    EXPECT_EQ(atBox, std::vector<std::string>(2, lostIn ? "0Verbinden close 2" : "0Verbinden why 2"));
+    EXPECT_TRUE(!lostIn || *(rig.ports.log.end() - 2) == "why 2");
+    ASSERT_EQ(rig.pump.messages.size(), 2u);
+    EXPECT_EQ(rig.pump.messages[1].title + rig.pump.messages[1].text, windowTitle + Text(u"warum"));
   }
 }
 
