@@ -38,10 +38,11 @@ std::string busyReason(const std::vector<PortHolder>& holders) {
   // The exclusive flag stays on the device until it is cleared or the device
   // goes away, whoever set it: where no holder can be seen, it may be left
   // from a program that ended.
-  if (!holders.empty()) return errorDescription(EBUSY) + " (" + holdersPhrase(holders, "held by", "and") + ")";
-  return errorDescription(EBUSY) +
-         " (no program of this user has it open: another user's or the system's program holds it, or one that "
-         "ended left it locked; unplugging it clears that)";
+  const std::string busy = errorDescription(EBUSY);
+  if (!holders.empty()) return busy + " (" + holdersPhrase(holders, "held by", "and") + ")";
+  return busy +
+         " (no program of this user has it open: another user's or the system's program holds it, or one "
+         "that ended left it locked; unplugging it clears that)";
 }
 
 std::string deviceFailureLine(std::string_view device, std::string_view reason) {

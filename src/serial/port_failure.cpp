@@ -28,15 +28,16 @@ constexpr const char16_t* pickFromList =
     u"Öffnen Sie die Liste der Ports (das erste Auswahlfeld unten rechts) und wählen Sie das Board dort aus.";
 
 Text permissionMessage(const PortFailure& failure, const Text& device) {
-  Text text = u"Kurvlux darf " + device + u" nicht öffnen: Dem Benutzer " + quoted(textFromUtf8(failure.userName)) +
-              u" fehlt die Berechtigung.\n\n";
+  Text text = u"Kurvlux darf " + device + u" nicht öffnen: Dem Benutzer " +
+              quoted(textFromUtf8(failure.userName)) + u" fehlt die Berechtigung.\n\n";
   const std::optional<DeviceGroup>& group = failure.group;
   if (!group || !group->groupMayUse) {
     // Root's own devices, or a group that may not write either: there is no
     // group to join, only someone with root rights can open the device up.
     return text +
            u"Das Gerät ist nur für den Systemverwalter freigegeben, nicht für eine Gruppe, der Sie beitreten "
-           u"könnten. Bitten Sie den Verwalter des Rechners, es freizugeben (zum Beispiel mit einer udev-Regel, "
+           u"könnten. Bitten Sie den Verwalter des Rechners, es freizugeben (zum Beispiel mit einer "
+           u"udev-Regel, "
            u"die es der Gruppe „dialout“ gibt), und " +
            tryAgain;
   }
@@ -78,16 +79,18 @@ Text busyMessage(const PortFailure& failure, const Text& device) {
 Text goneMessage(const PortFailure& failure, const Text& device) {
   const Text renamed = textFromFileName(failure.renamedTo);
   const bool lost = failure.kind == PortFailureKind::lost;
-  Text text = lost ? u"Die Verbindung zu " + device +
-                         u" ist abgebrochen: Das Gerät wurde abgezogen, neu gestartet oder antwortet nicht mehr."
-                   : device + u" gibt es nicht (mehr).";
+  Text text =
+      lost ? u"Die Verbindung zu " + device +
+                 u" ist abgebrochen: Das Gerät wurde abgezogen, neu gestartet oder antwortet nicht mehr."
+           : device + u" gibt es nicht (mehr).";
   if (!renamed.empty()) {
     return text + u" Dasselbe Board ist jetzt unter dem Namen " + renamed + u" da.\n\nWählen Sie " + renamed +
            u" in der Liste der Ports und " + tryAgain;
   }
-  return text + (lost ? u"\n\nStecken Sie es wieder ein, warten Sie einen Augenblick und "
-                      : u"\n\nIst das Board eingesteckt? Nach dem Einstecken oder einem Neustart bekommt es "
-                        u"manchmal einen neuen Namen. ") +
+  return text +
+         (lost ? u"\n\nStecken Sie es wieder ein, warten Sie einen Augenblick und "
+               : u"\n\nIst das Board eingesteckt? Nach dem Einstecken oder einem Neustart bekommt es "
+                 u"manchmal einen neuen Namen. ") +
          (lost ? Text(tryAgain) : Text(pickFromList));
 }
 
@@ -117,8 +120,9 @@ Text portFailureMessage(const PortFailure& failure) {
     case PortFailureKind::notSerial:
       return device + u" ist keine serielle Schnittstelle, an der ein Board hängen kann.\n\n" + pickFromList;
     case PortFailureKind::ownTerminal:
-      return device + u" ist das Terminal, in dem Kurvlux selbst läuft (oder ein Verweis darauf); das öffnet "
-                      u"Kurvlux nicht als Port.\n\n" +
+      return device +
+             u" ist das Terminal, in dem Kurvlux selbst läuft (oder ein Verweis darauf); das öffnet "
+             u"Kurvlux nicht als Port.\n\n" +
              pickFromList;
     case PortFailureKind::nameTooLong:
       return u"Der Name " + device +

@@ -36,7 +36,9 @@ std::vector<std::string> folderEntries(const std::string& folder) {
 
 class LiveSystemFactsPosix final : public SystemFactsPosix {
  public:
-  bool status(const std::string& path, struct stat& found) override { return stat(path.c_str(), &found) == 0; }
+  bool status(const std::string& path, struct stat& found) override {
+    return stat(path.c_str(), &found) == 0;
+  }
 
   std::string groupName(gid_t group) override {
     const struct group* entry = getgrgid(group);

@@ -160,7 +160,8 @@ SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const 
   if (fstat(hold.fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != named.st_rdev) {
     return stop("changed while it was opened");
   }
-  if (!isatty(hold.fd)) return stop("not a serial device (" + errorDescription(errno) + ")", PortFailureKind::notSerial);
+  if (!isatty(hold.fd))
+    return stop("not a serial device (" + errorDescription(errno) + ")", PortFailureKind::notSerial);
   opening.device = opened.st_rdev;
 
   // Root passes through another program's exclusive flag: it is asked, so
@@ -169,7 +170,8 @@ SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const 
   // programs that lock serial devices the same way, root's included, shared
   // or not; a file system without locks refuses the lock for that reason alone.
   int exclusive = 0;
-  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return stop("busy", PortFailureKind::busy);
+  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+    return stop("busy", PortFailureKind::busy);
   hold.locked = flock(hold.fd, LOCK_EX | LOCK_NB) == 0;
   if (!hold.locked && errno == EWOULDBLOCK) return stop("busy", PortFailureKind::busy);
   hold.exclusive = ioctl(hold.fd, TIOCEXCL) == 0;
@@ -211,7 +213,8 @@ std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortS
     }
   }
   if (!opening.refusal.empty()) {
-    const PortFailure failure = diagnosePortFailure(path, opening.stop, settings.baudRate, facts_, usbNames_);
+    const PortFailure failure =
+        diagnosePortFailure(path, opening.stop, settings.baudRate, facts_, rememberedUsbNames());
     report(path, failure.detail);
     std::lock_guard guard(lock_);
     refusedId_ = id;
@@ -282,9 +285,14 @@ Text SerialPortsPosix::failureMessage(int id) {
     lostPath = entry->path;
   }
   const OpenStop lost{PortFailureKind::lost, 0, "connection lost"};
-  const PortFailure failure = diagnosePortFailure(lostPath, lost, 0, facts_, usbNames_);
+  const PortFailure failure = diagnosePortFailure(lostPath, lost, 0, facts_, rememberedUsbNames());
   report(lostPath, failure.detail);
   return portFailureMessage(failure);
+}
+
+std::vector<UsbNamePosix> SerialPortsPosix::rememberedUsbNames() const {
+  std::lock_guard guard(lock_);
+  return usbNames_;
 }
 
 void SerialPortsPosix::rememberUsbNames() {

@@ -28,7 +28,8 @@ class SerialPortsPosix final : public SerialPorts {
   // A device that cannot be opened gets one line in `diagnostics`; nothing
   // else is ever written there. `facts` answers what the lines and the
   // window's box say about a failure.
-  explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr, SystemFactsPosix& facts = liveSystemFacts());
+  explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr,
+                            SystemFactsPosix& facts = liveSystemFacts());
   ~SerialPortsPosix() override;
   SerialPortsPosix(const SerialPortsPosix&) = delete;
   SerialPortsPosix& operator=(const SerialPortsPosix&) = delete;
@@ -66,6 +67,7 @@ class SerialPortsPosix final : public SerialPorts {
   void markFailed(int id, int fd);
   bool holds(dev_t device, const std::string& path) const;
   void report(std::string_view path, std::string_view reason);
+  std::vector<UsbNamePosix> rememberedUsbNames() const;
 
   std::ostream& diagnostics_;
   SystemFactsPosix& facts_;

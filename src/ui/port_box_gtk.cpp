@@ -16,7 +16,8 @@ void showChosenName(GtkEditable* entry, gpointer combo) {
   const auto* base = static_cast<const char*>(g_object_get_data(G_OBJECT(combo), baseTipKey));
   std::string tip = base != nullptr ? base : "";
   // The path the name is opened as: "ttyACM0" is /dev/ttyACM0.
-  const std::string chosen = utf8FromText(devicePathOfPortName(textFromUtf8(gtk_entry_get_text(GTK_ENTRY(entry)))));
+  const std::string chosen =
+      utf8FromText(devicePathOfPortName(textFromUtf8(gtk_entry_get_text(GTK_ENTRY(entry)))));
   if (!chosen.empty()) tip += (tip.empty() ? "" : "\n") + chosen;
   gtk_widget_set_tooltip_text(GTK_WIDGET(combo), tip.c_str());
   gtk_widget_set_tooltip_text(GTK_WIDGET(entry), tip.c_str());
