@@ -25,9 +25,10 @@ struct PortEntryPosix {
 
 class SerialPortsPosix final : public SerialPorts {
  public:
-  // A device that cannot be opened gets one line in `diagnostics`; nothing
-  // else is ever written there. `facts` answers what the lines and the
-  // window's box say about a failure.
+  // A device that cannot be opened gets one line in `diagnostics`, and a
+  // failed port one when its failureMessage is asked for; nothing else is
+  // ever written there. `facts` answers what the lines and the window's box
+  // say about a failure.
   explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr,
                             SystemFactsPosix& facts = liveSystemFacts());
   ~SerialPortsPosix() override;
