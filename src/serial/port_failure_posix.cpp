@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "serial/open_diagnostic_posix.hpp"
@@ -103,10 +103,9 @@ class LiveSystemFactsPosix final : public SystemFactsPosix {
   std::vector<UsbNamePosix> usbNames() override {
     std::vector<UsbNamePosix> names;
     for (const std::string& identity : folderEntries(usbNameFolder)) {
-      char device[PATH_MAX];
-      if (realpath((std::string(usbNameFolder) + "/" + identity).c_str(), device) != nullptr) {
-        names.push_back({identity, device});
-      }
+      std::error_code missing;
+      const auto device = std::filesystem::canonical(std::string(usbNameFolder) + "/" + identity, missing);
+      if (!missing) names.push_back({identity, device.string()});
     }
     return names;
   }
