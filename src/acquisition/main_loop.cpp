@@ -56,9 +56,19 @@ void MainLoop::connect() {
   if (state_.portHandle != 0) {
     state_.isConnected = 1;
   } else {
-    // No message: the toggle pops out and the next pass shows "Verbinden".
+    // The toggle pops out; the next pass shows "Verbinden".
     controls.setControlState(connectToggleId, 0);
+    tellWhy(platform_.ports.failureMessage(serialPortId));
   }
+}
+
+void MainLoop::tellWhy(const Text& message) {
+  if (message.empty()) return;
+  // The window shows what is true before the box blocks it.
+  mirrorConnectToggle();
+  platform_.events.showMessage(windowTitle, message, MessageFont::proportional);
+  // The box handled messages while it was open.
+  passControls_.forgetReadings();
 }
 
 void MainLoop::disconnect() {
@@ -70,11 +80,13 @@ void MainLoop::disconnect() {
 void MainLoop::dropFailedConnection() {
   // A device that vanished ends the connection as the user's disconnect
   // would, and the toggle shows at once that nothing is connected any more.
+  const Text why = platform_.ports.failureMessage(serialPortId);
   platform_.ports.closePort(serialPortId);
   state_.isConnected = 0;
   platform_.controls.setControlState(connectToggleId, 0);
   mirrorConnectToggle();
   showDisconnectedStatus();
+  tellWhy(why);
 }
 
 void MainLoop::readAndDispatch() {

@@ -29,6 +29,8 @@ class MainLoop {
   void connect();
   void disconnect();
   void dropFailedConnection();
+  // Shows the port's failure message in a box, if the platform gave one.
+  void tellWhy(const Text& message);
   void showDisconnectedStatus();
   void readAndDispatch();
   void dispatch(std::int32_t receivedCount);

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     // Boards come and go (plugged in, reset after an upload); the list shows
     // the devices there are each time it opens.
     const ListRefreshGtk portRefresh(
-        ui.controls().controlWidget(portBoxId), [&namedDevices](const std::vector<Text>& shownItems) {
+        ui.controls().controlWidget(portBoxId), [&namedDevices, &ports](const std::vector<Text>& shownItems) {
+          ports.rememberUsbNames();
           return refreshedPortItems(shownItems, namedDevices, discoverSerialDevices(), deviceIdentity);
         });
 

@@ -75,11 +75,10 @@ std::string portRefusal(const struct stat& status) {
   if (major(device) == ttyAuxMajor && minor(device) == ptmxMinor) {
     return "not a serial device (it makes new pseudo-terminals)";
   }
-  constexpr const char* ownTerminal = "not opened: it is the terminal this program runs in";
   if (major(device) == ttyAuxMajor && minor(device) == currentTtyMinor) {
-    return terminal != 0 ? ownTerminal : "not opened: this program has no terminal";
+    return terminal != 0 ? ownTerminalRefusal : noTerminalRefusal;
   }
-  if ((terminal != 0 && device == terminal) || onStandardStream(device)) return ownTerminal;
+  if ((terminal != 0 && device == terminal) || onStandardStream(device)) return ownTerminalRefusal;
   return {};
 }
 

@@ -16,6 +16,9 @@ namespace kurvlux {
 // or one of its standard streams, by device number, whatever path leads
 // there) and never the multiplexer that makes new pseudo-terminals.
 std::string portRefusal(const struct stat& status);
+// Its two answers for the terminal this program runs in.
+inline constexpr const char* ownTerminalRefusal = "not opened: it is the terminal this program runs in";
+inline constexpr const char* noTerminalRefusal = "not opened: this program has no terminal";
 
 // Two paths to one device give the same identity: its device number where
 // the device exists, else the path with ".", ".." and repeated "/" taken out.

@@ -6,16 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "serial/port_failure.hpp"
 
 namespace kurvlux {
-
-// The group that owns a device, as far as it concerns the user.
-struct DeviceGroup {
-  std::string name;
-  bool groupMayUse = false;  // the group's members may read and write the device
-  bool inSession = false;    // this process has the group
-  bool inDatabase = false;   // the group database lists the user (perhaps only since the last login)
-};
 
 // The owning group of a device, or nothing when it cannot be looked at.
 std::optional<DeviceGroup> deviceGroup(const std::string& device);
@@ -28,9 +23,9 @@ std::string errorDescription(int error);
 // locale, followed by a hint when the group membership is the cause.
 std::string openErrorReason(int error, const std::optional<DeviceGroup>& group);
 
-// A device another holds: by a lock (`locked`), or by its exclusive flag,
-// which a program that ended may have left set.
-std::string busyReason(bool locked);
+// A device another holds, with the user's programs that have it open; with
+// none of them, a program out of sight or an exclusive flag left behind.
+std::string busyReason(const std::vector<PortHolder>& holders);
 
 // "kurvlux: /dev/ttyACM0: <reason>", without the line end.
 std::string deviceFailureLine(std::string_view device, std::string_view reason);

@@ -32,6 +32,10 @@ class SerialPorts {
   // True once the status query or a read of an open port has failed (the
   // device vanished); cleared when the port is closed or opened again.
   virtual bool portFailed(int id) = 0;
+  // What the user should read about the last failure of this identifier: a
+  // refused open, or a failed port before it is closed. Empty where the
+  // platform says nothing in the window, as on Windows.
+  virtual Text failureMessage(int /*id*/) { return {}; }
   // -1 closes every open port.
   virtual void closePort(int id) = 0;
   virtual void closeAllPorts() = 0;

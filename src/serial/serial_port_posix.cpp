@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "serial/device_identity_posix.hpp"
@@ -86,7 +87,10 @@ void release(const PortHold& hold) {
 
 }  // namespace
 
-SerialPortsPosix::SerialPortsPosix(std::ostream& diagnostics) : diagnostics_(diagnostics) {}
+SerialPortsPosix::SerialPortsPosix(std::ostream& diagnostics, SystemFactsPosix& facts)
+    : diagnostics_(diagnostics), facts_(facts) {
+  rememberUsbNames();
+}
 
 SerialPortsPosix::~SerialPortsPosix() { closeAllPorts(); }
 
@@ -122,17 +126,24 @@ void SerialPortsPosix::report(std::string_view path, std::string_view reason) {
 SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const PortSettings& settings) {
   Opening opening;
   PortHold& hold = opening.hold;
-  const auto stop = [&](std::string reason) {
+  const auto stop = [&](std::string reason, PortFailureKind kind = PortFailureKind::other) {
+    opening.stop.kind = kind;
+    opening.stop.reason = reason;
     opening.refusal = std::move(reason);
     return opening;
   };
-  // errno is read before the group lookup can overwrite it.
-  const auto failed = [&](int error) { return stop(openErrorReason(error, deviceGroup(path))); };
+  const auto failed = [&](int error) {
+    opening.stop.error = error;
+    return stop(errorDescription(error));
+  };
   // What the name leads to, before it is opened: opening alone would wake a
   // FIFO's writer or make a new pseudo-terminal out of ptmx.
   struct stat named {};
   if (stat(path.c_str(), &named) != 0) return failed(errno);
-  if (std::string refused = portRefusal(named); !refused.empty()) return stop(std::move(refused));
+  if (std::string refused = portRefusal(named); !refused.empty()) {
+    const bool terminal = refused == ownTerminalRefusal || refused == noTerminalRefusal;
+    return stop(std::move(refused), terminal ? PortFailureKind::ownTerminal : PortFailureKind::notSerial);
+  }
   // A port this program holds is refused before its configuration could be
   // touched. TIOCEXCL does not stop root, and flock only other descriptions,
   // so the table is asked first.
@@ -149,7 +160,8 @@ SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const 
   if (fstat(hold.fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != named.st_rdev) {
     return stop("changed while it was opened");
   }
-  if (!isatty(hold.fd)) return stop("not a serial device (" + errorDescription(errno) + ")");
+  if (!isatty(hold.fd))
+    return stop("not a serial device (" + errorDescription(errno) + ")", PortFailureKind::notSerial);
   opening.device = opened.st_rdev;
 
   // Root passes through another program's exclusive flag: it is asked, so
@@ -158,19 +170,29 @@ SerialPortsPosix::Opening SerialPortsPosix::take(const std::string& path, const 
   // programs that lock serial devices the same way, root's included, shared
   // or not; a file system without locks refuses the lock for that reason alone.
   int exclusive = 0;
-  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return stop(busyReason(false));
+  if (ioctl(hold.fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+    return stop("busy", PortFailureKind::busy);
   hold.locked = flock(hold.fd, LOCK_EX | LOCK_NB) == 0;
-  if (!hold.locked && errno == EWOULDBLOCK) return stop(busyReason(true));
+  if (!hold.locked && errno == EWOULDBLOCK) return stop("busy", PortFailureKind::busy);
   hold.exclusive = ioctl(hold.fd, TIOCEXCL) == 0;
   hold.saved = saveTerminal(hold.fd);
-  return stop(configure(hold.fd, settings));
+  std::string refused = configure(hold.fd, settings);
+  return stop(std::move(refused), PortFailureKind::settings);
 }
 
 std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortSettings& settings) {
   // -1 means "every port" to closePort and could never be closed on its own.
   if (id < 0) return 0;
   const std::string path = fileNameFromText(devicePathOfPortName(portName));
-  if (path.empty()) return 0;
+  if (path.empty()) {
+    // Nothing to name on standard error, but the window says what to do.
+    PortFailure nothingChosen;
+    nothingChosen.kind = PortFailureKind::noPort;
+    std::lock_guard guard(lock_);
+    refusedId_ = id;
+    refusal_ = portFailureMessage(nothingChosen);
+    return 0;
+  }
   Opening opening;
   PortHold replaced;
   {
@@ -186,13 +208,20 @@ std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortS
       const auto index = static_cast<std::size_t>(id);
       if (index >= entries_.size()) entries_.resize((index / tableStep + 1) * tableStep);
       replaced = entries_[index].hold;
+      if (refusedId_ == id) refusedId_ = -1;
       entries_[index] = PortEntryPosix{opening.hold, false, opening.device, path};
     }
   }
   if (!opening.refusal.empty()) {
-    report(path, opening.refusal);
+    const PortFailure failure =
+        diagnosePortFailure(path, opening.stop, settings.baudRate, facts_, rememberedUsbNames());
+    report(path, failure.detail);
+    std::lock_guard guard(lock_);
+    refusedId_ = id;
+    refusal_ = portFailureMessage(failure);
     return 0;
   }
+  rememberUsbNames();
   // The older port of this identifier closes only now that the new one is
   // open and configured, so a failed open never loses a working port.
   release(replaced);
@@ -245,6 +274,38 @@ bool SerialPortsPosix::portFailed(int id) {
   std::lock_guard guard(lock_);
   const PortEntryPosix* entry = entryOf(id);
   return entry != nullptr && entry->hold.fd >= 0 && entry->failed;
+}
+
+Text SerialPortsPosix::failureMessage(int id) {
+  std::string lostPath;
+  {
+    std::lock_guard guard(lock_);
+    const PortEntryPosix* entry = entryOf(id);
+    if (entry == nullptr || entry->hold.fd < 0 || !entry->failed) return id == refusedId_ ? refusal_ : Text();
+    lostPath = entry->path;
+  }
+  const OpenStop lost{PortFailureKind::lost, 0, "connection lost"};
+  const PortFailure failure = diagnosePortFailure(lostPath, lost, 0, facts_, rememberedUsbNames());
+  report(lostPath, failure.detail);
+  return portFailureMessage(failure);
+}
+
+std::vector<UsbNamePosix> SerialPortsPosix::rememberedUsbNames() const {
+  std::lock_guard guard(lock_);
+  return usbNames_;
+}
+
+void SerialPortsPosix::rememberUsbNames() {
+  const std::vector<UsbNamePosix> names = facts_.usbNames();
+  std::lock_guard guard(lock_);
+  // Every device a board was seen under: the one it had before it went away
+  // is what a user still has in the port box.
+  for (const UsbNamePosix& now : names) {
+    const auto same = [&](const UsbNamePosix& seen) {
+      return seen.identity == now.identity && seen.device == now.device;
+    };
+    if (std::none_of(usbNames_.begin(), usbNames_.end(), same)) usbNames_.push_back(now);
+  }
 }
 
 void SerialPortsPosix::closePort(int id) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "serial/port_failure_posix.hpp"
 #include "serial/port_restore_posix.hpp"
 #include "serial/serial_port.hpp"
 
@@ -24,9 +25,12 @@ struct PortEntryPosix {
 
 class SerialPortsPosix final : public SerialPorts {
  public:
-  // A device that cannot be opened gets one line in `diagnostics`; nothing
-  // else is ever written there.
-  explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr);
+  // A device that cannot be opened gets one line in `diagnostics`, and a
+  // failed port one when its failureMessage is asked for; nothing else is
+  // ever written there. `facts` answers what the lines and the window's box
+  // say about a failure.
+  explicit SerialPortsPosix(std::ostream& diagnostics = std::cerr,
+                            SystemFactsPosix& facts = liveSystemFacts());
   ~SerialPortsPosix() override;
   SerialPortsPosix(const SerialPortsPosix&) = delete;
   SerialPortsPosix& operator=(const SerialPortsPosix&) = delete;
@@ -40,8 +44,13 @@ class SerialPortsPosix final : public SerialPorts {
   // waitingByteCount is there in full, and a read never waits for more.
   std::int32_t readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) override;
   bool portFailed(int id) override;
+  Text failureMessage(int id) override;
   void closePort(int id) override;
   void closeAllPorts() override;
+  // Notes which board each USB name leads to, so that a board that comes
+  // back under another name can be named; done at every open, and by the
+  // caller whenever it lists the ports.
+  void rememberUsbNames();
 
  private:
   // Where the open sequence stopped: what it did to the device so far, the
@@ -50,6 +59,7 @@ class SerialPortsPosix final : public SerialPorts {
     PortHold hold;
     dev_t device = 0;
     std::string refusal;
+    OpenStop stop;
   };
   Opening take(const std::string& path, const PortSettings& settings);
   // The identifier's entry, nullptr outside the table; lock_ is held.
@@ -58,11 +68,16 @@ class SerialPortsPosix final : public SerialPorts {
   void markFailed(int id, int fd);
   bool holds(dev_t device, const std::string& path) const;
   void report(std::string_view path, std::string_view reason);
+  std::vector<UsbNamePosix> rememberedUsbNames() const;
 
   std::ostream& diagnostics_;
+  SystemFactsPosix& facts_;
   // Guards the table's lookups and changes; the OS calls on a port run outside it.
   mutable std::mutex lock_;
   std::vector<PortEntryPosix> entries_;
+  std::vector<UsbNamePosix> usbNames_;
+  int refusedId_ = -1;  // the identifier whose last open was refused, and why
+  Text refusal_;
 };
 
 }  // namespace kurvlux

@@ -76,12 +76,15 @@ std::string withoutCarriageReturns(TextView text) {
 void EventPumpGtk::endProgram() { window_.endProgram(); }
 
 void EventPumpGtk::showMessage(TextView title, TextView text, MessageFont font) {
-  if (window_.ending()) return;
+  // One box at a time: the loop stands still while one is open, and
+  // nothing else may stack a second on it.
+  if (window_.ending() || window_.openBox() != nullptr) return;
   GtkWidget* dialog = gtk_dialog_new_with_buttons(
       utf8FromText(title).c_str(), window_.window(),
       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "OK", GTK_RESPONSE_OK,
       nullptr);
   if (!dialog) return;
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
   gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
   GtkWidget* label = gtk_label_new(withoutCarriageReturns(text).c_str());

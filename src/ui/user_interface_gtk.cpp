@@ -3,6 +3,7 @@
 
 #include "ui/compact_style_gtk.hpp"
 #include "ui/info_message.hpp"
+#include "ui/port_box_gtk.hpp"
 #include "ui/status_fields.hpp"
 
 namespace kurvlux {
@@ -41,6 +42,7 @@ UserInterfaceGtk::UserInterfaceGtk(ModeNames modeNames) {
   }
   controls_.setContainer(window_.layout());
   fillControlContents(controls_, modeNames);
+  if (GtkWidget* portBox = controls_.controlWidget(portBoxId)) showFullPortNames(portBox);
 
   // The controls are made from left to right, which is the Tab order users expect.
   std::vector<GtkWidget*> focusOrder;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +57,8 @@ TEST_F(NativeFault, BoardVanishingWhileStreamingEndsTheConnectionLikeADisconnect
   connectStreaming();
   ASSERT_TRUE(probe::waitUntil([&] { return showsFullTrace(program.canvasPixels()); }));
   std::printf("board at unplug: %s\n", board.unplug().c_str());
+  const std::string lost = program.answerBox();
+  EXPECT_NE(lost.find("Die Verbindung zu " + board.link() + " ist abgebrochen"), std::string::npos) << lost;
   ASSERT_TRUE(showsDisconnected());
   EXPECT_EQ(program.statusText(0), "0 FPS");
   EXPECT_EQ(program.statusText(2), "0 ms/DIV");
@@ -74,10 +77,10 @@ TEST_F(NativeFault, BoardVanishingWhileStreamingEndsTheConnectionLikeADisconnect
 }
 
 // Texts in the port and baud-rate boxes. A device that cannot be opened, or
-// a rate it cannot use, releases the toggle and says why in one line on
-// standard error that names the device; an empty port box says nothing (a
-// line that came late would show in the next case's count). The board's
-// pseudo-terminal takes any positive rate.
+// a rate it cannot use, releases the toggle and says why in a box and in one
+// line on standard error that names the device; an empty port box only in
+// the box (a line that came late would show in the next case's count). The
+// board's pseudo-terminal takes any positive rate.
 TEST_F(NativeFault, TextsInTheBoxesStreamOrReleaseTheToggleAndSayWhy) {
   const std::string plainFile = workFolder() + "/not-a-device";
   std::ofstream(plainFile) << "x";
@@ -86,15 +89,18 @@ TEST_F(NativeFault, TextsInTheBoxesStreamOrReleaseTheToggleAndSayWhy) {
     std::string typed;
     std::string named;  // what the line on standard error names
     bool streams;
+    std::string says = "";  // what the box says
   };
-  const Case cases[] = {{portBoxId, "", "", false},
-                        {portBoxId, "ttyKurvluxMissing", "/dev/ttyKurvluxMissing", false},
-                        {portBoxId, workFolder() + "/missing/tty", workFolder() + "/missing/tty", false},
-                        {portBoxId, plainFile, plainFile, false},
+  const Case cases[] = {{portBoxId, "", "", false, "Es ist kein Port gewählt."},
+                        {portBoxId, "ttyKurvluxMissing", "/dev/ttyKurvluxMissing", false,
+                         "/dev/ttyKurvluxMissing gibt es nicht (mehr)."},
+                        {portBoxId, workFolder() + "/missing/tty", workFolder() + "/missing/tty", false, "gibt es nicht"},
+                        {portBoxId, plainFile, plainFile, false, plainFile + " ist keine serielle Schnittstelle"},
+                        {portBoxId, "/" + std::string(300, 'x'), std::string(300, 'x'), false, "ist zu lang für das"},
                         {portBoxId, board.link(), "", true},
-                        {baudBoxId, "abc", board.link(), false},
-                        {baudBoxId, "", board.link(), false},
-                        {baudBoxId, "-5", board.link(), false},
+                        {baudBoxId, "abc", board.link(), false, board.link() + " lässt sich nicht mit 0 Baud betreiben"},
+                        {baudBoxId, "", board.link(), false, "nicht mit 0 Baud"},
+                        {baudBoxId, "-5", board.link(), false, "nicht mit -5 Baud"},
                         {baudBoxId, "99999999999", "", true},
                         {baudBoxId, "1843200", "", true}};
   for (const Case& c : cases) {
@@ -111,6 +117,8 @@ TEST_F(NativeFault, TextsInTheBoxesStreamOrReleaseTheToggleAndSayWhy) {
       EXPECT_TRUE(streaming());
       disconnect();
     } else {
+      const std::string box = program.answerBox();
+      EXPECT_NE(box.find(c.says), std::string::npos) << box;
       ASSERT_TRUE(showsDisconnected());
       EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), c.named.empty() ? 0 : 1) << said;
       EXPECT_NE(said.find(c.named), std::string::npos) << said;
@@ -118,6 +126,45 @@ TEST_F(NativeFault, TextsInTheBoxesStreamOrReleaseTheToggleAndSayWhy) {
   }
   program.typeInto(baudBoxId, "250000");
   connectStreaming();
+  expectClosesCleanly();
+}
+
+// A second Kurvlux finds the device busy and names the first one; a second
+// failing click shows the box again. Also run as user nobody.
+TEST_F(NativeFault, ABusyDeviceNamesTheKurvluxHoldingIt) {
+  connectStreaming();
+  probe::Program second;
+  ASSERT_TRUE(second.start({board.link()}));
+  const std::string held = board.link() + " ist belegt, gehalten von kurvlux (PID " + std::to_string(program.pid()) + ").";
+  for (int click = 1; click <= 2; ++click) {
+    second.activate(connectToggleId);
+    const std::string box = second.answerBox();
+    EXPECT_NE(box.find(held), std::string::npos) << box << second.standardError();
+  }
+  EXPECT_FALSE(second.pressed(connectToggleId));
+  EXPECT_EQ(second.close(), 0);
+  EXPECT_TRUE(streaming());
+  expectClosesCleanly();
+}
+
+// Run as user nobody, for whom run_e2e_linux.sh makes a device of root's
+// alone and one of the group dialout; root may open either.
+TEST_F(NativeFault, ADeviceTheUserMayNotOpenSaysWhatToDo) {
+  if (geteuid() == 0) GTEST_SKIP() << "root passes every permission check; run_e2e_linux.sh runs this as nobody";
+  const std::string user = getpwuid(geteuid())->pw_name;
+  const std::pair<std::string, std::string> cases[] = {
+      {workFolder() + "/ttyRootOnly", "nur für den Systemverwalter freigegeben"},
+      {workFolder() + "/ttyGroupOnly", "Gruppe „dialout“, und Sie sind nicht in dieser Gruppe. So nehmen Sie sich "
+                                       "auf (in einem Terminal, mit Ihrem Passwort):\n\nsudo usermod -aG dialout " + user}};
+  for (const auto& [device, said] : cases) {
+    SCOPED_TRACE(device);  // made by run_e2e_linux.sh
+    program.typeInto(portBoxId, device);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.text(portBoxId) == device; }));
+    EXPECT_FALSE(pressConnect());
+    const std::string box = program.answerBox();
+    EXPECT_EQ(box.rfind("Kurvlux darf " + device + " nicht öffnen: Dem Benutzer „" + user + "“ fehlt die Berechtigung.", 0), 0u) << box;
+    EXPECT_NE(box.find(said), std::string::npos) << box;
+  }
   expectClosesCleanly();
 }
 

@@ -61,6 +61,10 @@ class FakeSerialPorts final : public SerialPorts {
     return static_cast<std::int32_t>(count);
   }
   bool portFailed(int id) override { return isOpen && id == openId && failed; }
+  Text failureMessage(int id) override {
+    log.push_back("why " + std::to_string(id));
+    return failureText;
+  }
   void closePort(int id) override {
     log.push_back("close " + std::to_string(id));
     if (id == openId || id == -1) {
@@ -86,6 +90,7 @@ class FakeSerialPorts final : public SerialPorts {
   bool failed = false;
   bool failStatusQuery = false;
   bool failRead = false;
+  Text failureText;  // what failureMessage says; empty as on Windows
   // Counts reported instead of the queue size, one per status query.
   std::deque<std::int32_t> reportedCounts;
   std::size_t deliverAtMost = std::numeric_limits<std::size_t>::max();

@@ -592,5 +592,29 @@ TEST_F(GtkShell, PortListIsTakenAfreshEachTimeItOpensAndKeepsTheEntryText) {
   ui->controls().setControlText(portBoxId, u"");
 }
 
+// A by-id name: the list opens as wide as the name, the tooltip names the
+// device in full, and the box keeps its width.
+TEST_F(GtkShell, ALongPortNameShowsInFullInTheListAndTheTooltip) {
+  GtkWidget* box = ui->controls().controlWidget(portBoxId);
+  const std::string name = "serial/by-id/usb-Arduino__www.arduino.cc__0043_75833353035351F0E1C2-if00";
+  ui->controls().addControlItem(portBoxId, -1, textFromUtf8(name));
+  ui->controls().setControlState(portBoxId, 0);
+  gtk_combo_box_popup(GTK_COMBO_BOX(box));
+  GtkWidget* list = gtk_accessible_get_widget(GTK_ACCESSIBLE(gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(box))));
+  for (int round = 0; round < 250 && !gtk_widget_get_mapped(list); ++round) settle();
+  PangoLayout* text = gtk_widget_create_pango_layout(box, name.c_str());
+  int width = 0;
+  pango_layout_get_pixel_size(text, &width, nullptr);
+  g_object_unref(text);
+  EXPECT_GT(gtk_widget_get_allocated_width(list), width);
+  gtk_combo_box_popdown(GTK_COMBO_BOX(box));
+  settle();
+  EXPECT_EQ(gtk_widget_get_allocated_width(box), 70);
+  g_autofree gchar* tip = gtk_widget_get_tooltip_text(focusWidget(box));
+  EXPECT_STREQ(tip, ("verfügbare COM-Ports\n/dev/" + name).c_str());
+  gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(box));
+  ui->controls().setControlText(portBoxId, u"");
+}
+
 }  // namespace
 }  // namespace kurvlux

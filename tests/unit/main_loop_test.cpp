@@ -6,6 +6,7 @@
 
 #include "acquisition/plot_modes.hpp"
 #include "fakes/acquisition_rig.hpp"
+#include "ui/info_message.hpp"
 
 namespace kurvlux {
 namespace {
@@ -118,6 +119,36 @@ TEST(MainLoop, FailedConnectReleasesTheToggleAndTheNextPassShowsVerbinden) {
             (std::vector<std::string>{"text 10 Verbinden", "disable 7 0", "disable 6 0",
                                       "disable 9 0"}));
   EXPECT_EQ(rig.ports.opens.size(), 1u) << "no retry without the user";
+  EXPECT_TRUE(rig.pump.messages.empty()) << "a platform that says nothing shows no box";
+}
+
+// Where the platform says why, one box tells it, over a window that already
+// shows the toggle out and the start texts; each failing click again.
+TEST(MainLoop, AFailureThePlatformExplainsShowsOneBoxOverTheIdleWindow) {
+  for (const int lostIn : {0, 1, 2}) {  // 0: the open refused, 1: the count failed, 2: the read
+    SCOPED_TRACE(lostIn);
+    AcquisitionRig rig;
+    rig.ports.failureText = u"warum";
+    std::vector<std::string> atBox;
+    rig.pump.whileMessageOpen = [&] {
+      const auto& toggle = rig.controls.at(connectToggleId);
+      const bool idle = rig.statusBar.calls == (lostIn ? disconnectedStatus : std::vector<fakes::StatusCall>{});
+      atBox.push_back(std::to_string(toggle.state) + latin1FromText(toggle.text) + (idle ? " " : " busy ") +
+                      rig.ports.log.back() + (rig.controls.at(portBoxId).disabled ? " port disabled" : ""));
+    };
+    for (int click = 1; click <= 2; ++click) {
+      rig.forget();
+      rig.ports.openSucceeds = lostIn != 0;
+      rig.connect();
+      rig.ports.failStatusQuery = lostIn == 1, rig.ports.failRead = lostIn == 2;
+      if (lostIn) rig.passWith({1});
+    }
+    // Asked while the failed port is still there to be asked about.
+    EXPECT_EQ(atBox, std::vector<std::string>(2, lostIn ? "0Verbinden close 2" : "0Verbinden why 2"));
+    EXPECT_TRUE(!lostIn || *(rig.ports.log.end() - 2) == "why 2");
+    ASSERT_EQ(rig.pump.messages.size(), 2u);
+    EXPECT_EQ(rig.pump.messages[1].title + rig.pump.messages[1].text, windowTitle + Text(u"warum"));
+  }
 }
 
 TEST(MainLoop, DisconnectClosesThePortAndMakesTheFiveStartCalls) {
