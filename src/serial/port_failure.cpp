@@ -56,8 +56,8 @@ Text permissionMessage(const PortFailure& failure, const Text& device) {
            tryAgain;
   }
   return text + u"Das Gerät gehört der Gruppe " + groupName +
-         u", und Sie sind nicht in dieser Gruppe. So nehmen Sie sich auf (in einem Terminal, mit Ihrem "
-         u"Passwort):\n\nsudo usermod -aG " +
+         u", und Sie sind nicht in dieser Gruppe. So nehmen Sie sich in die Gruppe auf (in einem Terminal, "
+         u"mit Ihrem Passwort):\n\nsudo usermod -aG " +
          textFromUtf8(group->name) + u" " + textFromUtf8(failure.userName) +
          u"\n\nMelden Sie sich danach ab und wieder an (erst dann gilt die Gruppe) und " + tryAgain;
 }

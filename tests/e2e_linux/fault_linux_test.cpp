@@ -155,7 +155,7 @@ TEST_F(NativeFault, ADeviceTheUserMayNotOpenSaysWhatToDo) {
   const std::pair<std::string, std::string> cases[] = {
       {workFolder() + "/ttyRootOnly", "nur für den Systemverwalter freigegeben"},
       {workFolder() + "/ttyGroupOnly", "Gruppe „dialout“, und Sie sind nicht in dieser Gruppe. So nehmen Sie sich "
-                                       "auf (in einem Terminal, mit Ihrem Passwort):\n\nsudo usermod -aG dialout " + user}};
+                                       "in die Gruppe auf (in einem Terminal, mit Ihrem Passwort):\n\nsudo usermod -aG dialout " + user}};
   for (const auto& [device, said] : cases) {
     SCOPED_TRACE(device);  // made by run_e2e_linux.sh
     program.typeInto(portBoxId, device);

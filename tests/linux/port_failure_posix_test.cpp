@@ -49,7 +49,7 @@ TEST(PortFailure, EachReasonSaysWhatHappenedAndWhatToDo) {
   };
   const Row rows[] = {
       {"not in the group", {PortFailureKind::other, EACCES, ""}, nullptr, {},
-       "Das Gerät gehört der Gruppe „dialout“, und Sie sind nicht in dieser Gruppe. So nehmen Sie sich auf (in einem "
+       "Das Gerät gehört der Gruppe „dialout“, und Sie sind nicht in dieser Gruppe. So nehmen Sie sich in die Gruppe auf (in einem "
        "Terminal, mit Ihrem Passwort):\n\nsudo usermod -aG dialout anna\n\nMelden Sie sich danach ab und wieder an",
        "Sitzung", "sudo usermod -aG dialout $USER, then log in again)"},
       {"added, not yet logged in again", {PortFailureKind::other, EACCES, ""},
