@@ -55,6 +55,7 @@ void MainLoop::connect() {
   state_.portHandle = platform_.ports.openPort(serialPortId, state_.portName, settings);
   if (state_.portHandle != 0) {
     state_.isConnected = 1;
+    if (sink_) sink_->connected(state_.portName, state_.baudRate);
   } else {
     // No message: the toggle pops out and the next pass shows "Verbinden".
     controls.setControlState(connectToggleId, 0);
@@ -64,6 +65,7 @@ void MainLoop::connect() {
 void MainLoop::disconnect() {
   platform_.ports.closePort(serialPortId);
   state_.isConnected = 0;
+  if (sink_) sink_->disconnected();
   showDisconnectedStatus();
 }
 
@@ -72,6 +74,7 @@ void MainLoop::dropFailedConnection() {
   // would, and the toggle shows at once that nothing is connected any more.
   platform_.ports.closePort(serialPortId);
   state_.isConnected = 0;
+  if (sink_) sink_->disconnected();
   platform_.controls.setControlState(connectToggleId, 0);
   mirrorConnectToggle();
   showDisconnectedStatus();
@@ -95,7 +98,9 @@ void MainLoop::readAndDispatch() {
   // Only what the read really delivered is new; the rest of the buffer still
   // holds an earlier read's bytes.
   const std::int32_t received = std::clamp(delivered, 0, wanted);
-  if (received > 0) dispatch(received);
+  if (received <= 0) return;
+  if (sink_) sink_->received(state_.receiveBuffer.data(), static_cast<std::size_t>(received));
+  dispatch(received);
 }
 
 void MainLoop::dispatch(std::int32_t receivedCount) {
@@ -175,6 +180,9 @@ void MainLoop::run() {
   shutDown();
 }
 
-void MainLoop::shutDown() { platform_.ports.closeAllPorts(); }
+void MainLoop::shutDown() {
+  platform_.ports.closeAllPorts();
+  if (sink_ && state_.isConnected == 1) sink_->disconnected();
+}
 
 }  // namespace kurvlux
