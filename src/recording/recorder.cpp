@@ -31,19 +31,22 @@ int Recorder::start(const std::string& path, bool replace) {
   if (const int result = recording->open(replace); result != 0) return result;
   stop();
   recording_ = std::move(recording);
+  if (onEmergencyView) onEmergencyView(&recording_->emergencyView());
   begun_ = false;
   if (isConnected_) begin();
   if (recording_ && onChange) onChange();
   return 0;
 }
 
-int Recorder::stop() {
-  if (!recording_) return 0;
+int Recorder::release() {
   const int result = recording_->finish();
+  if (onEmergencyView) onEmergencyView(nullptr);
   recording_.reset();
   if (onChange) onChange();
   return result;
 }
+
+int Recorder::stop() { return recording_ ? release() : 0; }
 
 void Recorder::begin() {
   begun_ = true;
@@ -79,9 +82,7 @@ void Recorder::disconnected() {
 
 void Recorder::failed(int error) {
   const std::string path = recording_->path();
-  recording_->finish();
-  recording_.reset();
-  if (onChange) onChange();
+  release();
   if (onFailure) onFailure(stoppedRecordingText(error, path));
 }
 

@@ -39,6 +39,9 @@ class Recorder final : public StreamSink {
   std::function<void()> onChange;
   // Told why a recording stopped on its own, in the window's words.
   std::function<void(const Text&)> onFailure;
+  // Told of the running recording's emergency view, and with null before it
+  // goes.
+  std::function<void(const EmergencyView*)> onEmergencyView;
 
   void connected(TextView port, std::int32_t baudRate) override;
   void received(const std::uint8_t* bytes, std::size_t count) override;
@@ -47,6 +50,8 @@ class Recorder final : public StreamSink {
  private:
   void begin();
   void failed(int error);
+  // Ends the recording: finish() before the object goes; its result.
+  int release();
 
   FileLayer& files_;
   RecorderClocks clocks_;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 
+#include "recording/emergency_write_posix.hpp"
 #include "serial/port_restore_posix.hpp"
 
 namespace kurvlux {
@@ -57,6 +58,7 @@ void onEndingSignal(int signal, siginfo_t* info, void*) {
     const char byte = 0;
     if (isFirst) static_cast<void>(write(wakeEnd, &byte, 1));
   } else if (isFirst || isOwnFault(signal, info)) {
+    writeOutRecordingInEmergency();
     restoreEveryPort();
     endBySignal(signal);
   }
@@ -94,6 +96,7 @@ void portsBackOnLostDisplay() {
   sigprocmask(SIG_BLOCK, &all, nullptr);
   int none = 0;
   first.compare_exchange_strong(none, lostDisplay);
+  writeOutRecordingInEmergency();
   restoreEveryPort();
   static constexpr char line[] = "kurvlux: the display connection was lost\n";
   static_cast<void>(write(STDERR_FILENO, line, sizeof line - 1));

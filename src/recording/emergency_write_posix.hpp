@@ -1,0 +1,17 @@
+// The last write of a recording when the process must end at once (a signal
+// that ends it in its handler, the display lost): what the buffer holds of
+// whole bursts goes to the file, async-signal-safe.
+#pragma once
+
+#include "recording/stream_recording.hpp"
+
+namespace kurvlux {
+
+// The recording to write out in an emergency; null for none. The view must
+// stay valid until it is replaced.
+void keepForEmergency(const EmergencyView* view);
+// Writes out the rest of the buffer and syncs the file; only
+// async-signal-safe calls.
+void writeOutRecordingInEmergency();
+
+}  // namespace kurvlux
