@@ -34,7 +34,7 @@ target_link_libraries(pass_profile_gtk PRIVATE kurvlux_linux)
 # The Linux layer against the real platform: GTK under Xvfb, termios on the
 # board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
 # Left out, with the end-to-end probe, where GoogleTest is missing.
-pkg_check_modules(ATSPI QUIET IMPORTED_TARGET atspi-2 gobject-2.0)
+pkg_check_modules(ATSPI QUIET IMPORTED_TARGET atspi-2 gobject-2.0 gdk-pixbuf-2.0)
 if(NOT GTest_FOUND)
   list(APPEND kurvlux_left_out "linux_tests and e2e_linux (GoogleTest)")
 else()

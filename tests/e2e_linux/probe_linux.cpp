@@ -317,7 +317,8 @@ bool Program::running() {
   return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
-// The first window with the program's title and process but `except`.
+// The first window with the program's title (a recording adds to it) and
+// process but `except`.
 unsigned long Program::findWindow(unsigned long except) {
   auto* display = static_cast<Display*>(display_);
   const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
@@ -326,7 +327,7 @@ unsigned long Program::findWindow(unsigned long except) {
   if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
   for (unsigned i = 0; i < count && found == 0; ++i) {
     char* name = nullptr;
-    const bool titled = XFetchName(display, children[i], &name) && name && std::string(name) == windowTitle;
+    const bool titled = XFetchName(display, children[i], &name) && name && std::string(name).rfind(windowTitle, 0) == 0;
     if (name) XFree(name);
     Atom type = 0;
     int format = 0;
@@ -613,6 +614,62 @@ void Program::requestClose() {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window_, False, NoEventMask, &event);
   XFlush(display);
+}
+
+std::string Program::title() {
+  AtspiAccessible* frame = find(app_->object, [](AtspiAccessible* node) {
+    return withRole(ATSPI_ROLE_FRAME)(node) && nameOf(node).rfind(windowTitle, 0) == 0;
+  }, false);
+  const std::string name = frame ? nameOf(frame) : "";
+  if (frame) g_object_unref(frame);
+  return name;
+}
+
+// GTK puts a menu that pops up among the application's windows.
+bool Program::chooseFromCanvasMenu(const std::string& entry, int timeoutMs) {
+  step("canvas menu: " + entry);
+  AtspiAccessible* canvas = find(app_->object, [](AtspiAccessible* node) { return nameOf(node) == canvasName; });
+  if (!canvas) return false;
+  const Box box = extentsOf(canvas, ATSPI_COORD_TYPE_SCREEN);
+  g_object_unref(canvas);
+  xdotool("mousemove " + std::to_string((box.x + box.width / 2) * scale()) + " " +
+          std::to_string((box.y + box.height / 2) * scale()) + " click 3");
+  return pressNamed(ATSPI_ROLE_MENU_ITEM, entry, timeoutMs);
+}
+
+bool Program::pressButton(const std::string& name, int timeoutMs) {
+  step("press " + name);
+  return pressNamed(ATSPI_ROLE_PUSH_BUTTON, name, timeoutMs);
+}
+
+bool Program::pressNamed(int role, const std::string& start, int timeoutMs) {
+  AtspiAccessible* found = nullptr;
+  waitUntil([&] {
+    found = find(app_->object, [&](AtspiAccessible* node) {
+      return atspi_accessible_get_role(node, nullptr) == role && nameOf(node).rfind(start, 0) == 0 &&
+             hasState(node, ATSPI_STATE_SHOWING);
+    });
+    return found != nullptr;
+  }, timeoutMs);
+  if (!found) return false;
+  const bool done = doAction(found);
+  g_object_unref(found);
+  return done;
+}
+
+std::string Program::labelStartingWith(const std::string& start, int timeoutMs) {
+  std::string text;
+  waitUntil([&] {
+    AtspiAccessible* label = find(app_->object, [&](AtspiAccessible* node) {
+      return withRole(ATSPI_ROLE_LABEL)(node) && nameOf(node).rfind(start, 0) == 0;
+    });
+    if (label) {
+      text = nameOf(label);
+      g_object_unref(label);
+    }
+    return label != nullptr;
+  }, timeoutMs);
+  return text;
 }
 
 }  // namespace probe

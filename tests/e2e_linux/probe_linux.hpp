@@ -109,6 +109,17 @@ class Program {
   std::vector<std::uint32_t> canvasPixels();
   // Saves a screenshot of the window.
   bool screenshot(const std::string& path);
+  // The main window's title as a screen reader reads it.
+  std::string title();
+  // Opens the canvas's menu with a right click and activates the entry whose
+  // name starts with `entry`; false when none came.
+  bool chooseFromCanvasMenu(const std::string& entry, int timeoutMs = 10000);
+  // Presses the showing push button named so, in any of the program's
+  // windows (a save dialog's).
+  bool pressButton(const std::string& name, int timeoutMs = 10000);
+  // The text of a label in any of the program's windows that starts so,
+  // once one shows; empty when none came.
+  std::string labelStartingWith(const std::string& start, int timeoutMs = 10000);
 
  private:
   struct Accessible;
@@ -116,6 +127,7 @@ class Program {
   Accessible* field(int index);
   unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
+  bool pressNamed(int role, const std::string& start, int timeoutMs);
   // Remembers what the probe did, for the report of a failing test.
   void step(const std::string& what);
 
