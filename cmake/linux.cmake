@@ -55,6 +55,7 @@ else()
     # Measurements, not tests: the steps of tools/throughput.sh --native, with
     # the serial layer its bare reader reads.
     add_executable(throughput_probe tools/throughput/throughput_native.cpp tools/throughput/waiting_native.cpp
+                                    tools/throughput/recording_native.cpp
                                     tests/e2e_linux/probe_linux.cpp)
     target_include_directories(throughput_probe PRIVATE tests tools)
     target_link_libraries(throughput_probe PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)
