@@ -5,6 +5,7 @@
 // the stream goes on.
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -151,5 +152,56 @@ TEST_F(Keeping, AFullDiskStopsTheRecordingWithABoxWhileStreamingGoesOn) {
   EXPECT_EQ(firstBreakInRamp(values), values.size()) << "what was written stays a ramp";
   expectClosesCleanly();
 }
+
+// Every ending the program handles writes out what it holds: a second of
+// the ramp is far less than one block, so without that the file would be
+// empty.
+struct Ending {
+  const char* name;
+  std::function<int(probe::Program&, probe::Board&)> end;
+  int exitCode;
+};
+
+std::function<int(probe::Program&, probe::Board&)> signalled(int signal) {
+  return [signal](probe::Program& program, probe::Board&) {
+    kill(program.pid(), signal);
+    return program.exitCode();
+  };
+}
+
+const Ending endings[] = {
+    {"closed", [](probe::Program& program, probe::Board&) { return program.close(); }, 0},
+    {"SIGTERM", signalled(SIGTERM), 128 + SIGTERM},
+    {"SIGQUIT", signalled(SIGQUIT), 128 + SIGQUIT},
+    {"window_destroyed", [](probe::Program& program, probe::Board&) { return program.destroyWindow(); }, 0},
+    {"display_lost", [](probe::Program& program, probe::Board&) { return program.killClient(); }, 1},
+    {"port_failed", [](probe::Program& program, probe::Board& board) {
+       board.unplug();
+       probe::waitUntil([&] { return program.text(connectToggleId) == "Verbinden"; });
+       return program.close();
+     }, 0},
+};
+
+class RecordingEndings : public Keeping, public testing::WithParamInterface<Ending> {};
+
+TEST_P(RecordingEndings, LeaveTheRecordingCompleteUpToTheLastByteRead) {
+  const std::string path = home + "/ending.bin";
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", "25000"}));
+  ASSERT_TRUE(program.start({"--record", path, board.link()}, settings()));
+  program.click(connectToggleId);
+  ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; })) << program.standardError();
+  EXPECT_EQ(GetParam().end(program, board), GetParam().exitCode) << program.standardError();
+  board.unplug();
+  const std::string bytes = contents(path);
+  std::vector<int> values(bytes.begin(), bytes.end());
+  for (int& value : values) value &= 0xFF;
+  // The statistics come after a second of bytes read.
+  EXPECT_GE(values.size(), 20000u);
+  EXPECT_LT(values.size(), 65536u * 4);
+  EXPECT_EQ(firstBreakInRamp(values), values.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keeping, RecordingEndings, testing::ValuesIn(endings),
+                         [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 }  // namespace
