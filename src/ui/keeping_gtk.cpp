@@ -198,22 +198,28 @@ std::string KeepingGtk::pictureBytes(GdkPixbuf* pixbuf) {
   return bytes;
 }
 
+void KeepingGtk::saveAs(const char* title, GUserDirectory folder, const char* extension, std::string bytes,
+                        const char16_t* failure) {
+  chooseFile(title, folder, suggestedFileName(localNow(), extension),
+             [this, extension, bytes = std::move(bytes), failure](const std::string& chosen) {
+               const std::string path = withExtension(chosen, extension);
+               if (path != chosen && files_.fileExists(path)) {
+                 showNotice(failure + fileErrorText(-EEXIST) + u"\n" + textFromFileName(path));
+                 return;
+               }
+               saveBytes(path, bytes, failure);
+             });
+}
+
 void KeepingGtk::savePicture() {
   GdkPixbuf* pixbuf = shownPixbuf();
   if (!pixbuf) return;
-  const std::string bytes = pictureBytes(pixbuf);
+  std::string bytes = pictureBytes(pixbuf);
   g_object_unref(pixbuf);
-  if (bytes.empty()) return;
-  chooseFile(
-      "Bild speichern", G_USER_DIRECTORY_PICTURES, suggestedFileName(localNow(), ".png"),
-      [this, bytes](const std::string& chosen) {
-        const std::string path = withExtension(chosen, ".png");
-        if (path != chosen && files_.fileExists(path)) {
-          showNotice(u"Bild nicht gespeichert: " + fileErrorText(-EEXIST) + u"\n" + textFromFileName(path));
-          return;
-        }
-        saveBytes(path, bytes, u"Bild nicht gespeichert: ");
-      });
+  if (!bytes.empty()) {
+    saveAs("Bild speichern", G_USER_DIRECTORY_PICTURES, ".png", std::move(bytes),
+           u"Bild nicht gespeichert: ");
+  }
 }
 
 void KeepingGtk::copyPicture() {
@@ -224,17 +230,8 @@ void KeepingGtk::copyPicture() {
 }
 
 void KeepingGtk::saveValues() {
-  const std::string table = valuesTable(plotter_.shownValues().values());
-  chooseFile(
-      "Werte speichern", G_USER_DIRECTORY_DOCUMENTS, suggestedFileName(localNow(), ".csv"),
-      [this, table](const std::string& chosen) {
-        const std::string path = withExtension(chosen, ".csv");
-        if (path != chosen && files_.fileExists(path)) {
-          showNotice(u"Werte nicht gespeichert: " + fileErrorText(-EEXIST) + u"\n" + textFromFileName(path));
-          return;
-        }
-        saveBytes(path, table, u"Werte nicht gespeichert: ");
-      });
+  saveAs("Werte speichern", G_USER_DIRECTORY_DOCUMENTS, ".csv", valuesTable(plotter_.shownValues().values()),
+         u"Werte nicht gespeichert: ");
 }
 
 void KeepingGtk::toggleRecording() {

@@ -44,6 +44,10 @@ class KeepingGtk {
   // The save dialog; `chosen` gets the file name the user accepted.
   void chooseFile(const char* title, GUserDirectory folder, const std::string& suggested,
                   std::function<void(std::string)> chosen);
+  // The save dialog, then `bytes` saved under the name chosen (with the
+  // extension added); a failure says so, starting with `failure`.
+  void saveAs(const char* title, GUserDirectory folder, const char* extension, std::string bytes,
+              const char16_t* failure);
   void saveBytes(const std::string& path, const std::string& bytes, const char16_t* failure);
   GdkPixbuf* shownPixbuf();
   std::string pictureBytes(GdkPixbuf* pixbuf);
