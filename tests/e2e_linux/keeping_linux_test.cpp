@@ -130,27 +130,29 @@ TEST_F(Keeping, AFullDiskStopsTheRecordingWithABoxWhileStreamingGoesOn) {
     std::string folder;
     ~Unmount() { static_cast<void>(std::system(("umount '" + folder + "'").c_str())); }
   } unmount{full};
+  // Declared after the mount, so it ends before the unmount, however the test ends.
+  probe::Program recording;
 
   ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", "25000"}));
-  ASSERT_TRUE(program.start({"--record", full + "/r.bin", board.link()}, settings()));
-  EXPECT_EQ(program.title(), title + " – Aufzeichnung: r.bin");
-  ASSERT_TRUE(pressConnect());
-  const std::string said = program.labelStartingWith("Aufzeichnung angehalten: ", 60000);
+  ASSERT_TRUE(recording.start({"--record", full + "/r.bin", board.link()}, settings()));
+  EXPECT_EQ(recording.title(), title + " – Aufzeichnung: r.bin");
+  recording.click(connectToggleId);
+  const std::string said = recording.labelStartingWith("Aufzeichnung angehalten: ", 60000);
   EXPECT_EQ(said, "Aufzeichnung angehalten: Der Datenträger ist voll.\nWas bis dahin geschrieben wurde, steht in " + full +
                       "/r.bin.");
-  EXPECT_TRUE(probe::waitUntil([&] { return program.title() == title; })) << program.title();
+  EXPECT_TRUE(probe::waitUntil([&] { return recording.title() == title; })) << recording.title();
   // The box is still open: the stream goes on behind it.
-  const std::vector<std::uint32_t> before = program.canvasPixels();
-  EXPECT_TRUE(probe::waitUntil([&] { return program.canvasPixels() != before; }));
-  EXPECT_EQ(program.text(connectToggleId), "Trennen");
-  ASSERT_TRUE(program.pressButton("OK"));
+  const std::vector<std::uint32_t> before = recording.canvasPixels();
+  EXPECT_TRUE(probe::waitUntil([&] { return recording.canvasPixels() != before; }));
+  EXPECT_EQ(recording.text(connectToggleId), "Trennen");
+  ASSERT_TRUE(recording.pressButton("OK"));
 
   const std::string bytes = contents(full + "/r.bin");
   std::vector<int> values(bytes.begin(), bytes.end());
   for (int& value : values) value &= 0xFF;
   EXPECT_GE(values.size(), 32768u);
   EXPECT_EQ(firstBreakInRamp(values), values.size()) << "what was written stays a ramp";
-  expectClosesCleanly();
+  EXPECT_EQ(recording.close(), 0);
 }
 
 // Every ending the program handles writes out what it holds: a second of
@@ -195,9 +197,9 @@ TEST_P(RecordingEndings, LeaveTheRecordingCompleteUpToTheLastByteRead) {
   const std::string bytes = contents(path);
   std::vector<int> values(bytes.begin(), bytes.end());
   for (int& value : values) value &= 0xFF;
-  // The statistics come after a second of bytes read.
-  EXPECT_GE(values.size(), 20000u);
-  EXPECT_LT(values.size(), 65536u * 4);
+  // Far less than a block: only the ending wrote it out.
+  EXPECT_GT(values.size(), 0u);
+  EXPECT_LT(values.size(), 65536u);
   EXPECT_EQ(firstBreakInRamp(values), values.size());
 }
 

@@ -326,9 +326,21 @@ unsigned long Program::findWindow(unsigned long except) {
   unsigned count = 0;
   if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    char* name = nullptr;
-    const bool titled = XFetchName(display, children[i], &name) && name && std::string(name).rfind(windowTitle, 0) == 0;
-    if (name) XFree(name);
+    // The UTF-8 title: WM_NAME holds a title beyond Latin-1 (" – ") as
+    // compound text, which need not start with the title's first bytes.
+    bool titled = false;
+    {
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(display, children[i], XInternAtom(display, "_NET_WM_NAME", False), 0, 256, False,
+                             XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after,
+                             &data) == Success && data) {
+        titled = std::string(reinterpret_cast<char*>(data), items).rfind(windowTitle, 0) == 0;
+        XFree(data);
+      }
+    }
     Atom type = 0;
     int format = 0;
     unsigned long items = 0, after = 0;
