@@ -321,36 +321,31 @@ bool Program::running() {
 // process but `except`.
 unsigned long Program::findWindow(unsigned long except) {
   auto* display = static_cast<Display*>(display_);
-  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+  // A window's property as bytes, empty when it has none.
+  const auto property = [display](Window window, const char* name, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string bytes;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 256, False, type, &actual,
+                           &format, &items, &after, &data) == Success && data) {
+      bytes.assign(reinterpret_cast<char*>(data), format == 32 ? items * sizeof(long) : items);
+      XFree(data);
+    }
+    return bytes;
+  };
   Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
   if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    // The UTF-8 title: WM_NAME holds a title beyond Latin-1 (" – ") as
-    // compound text, which need not start with the title's first bytes.
-    bool titled = false;
-    {
-      Atom type = 0;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(display, children[i], XInternAtom(display, "_NET_WM_NAME", False), 0, 256, False,
-                             XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after,
-                             &data) == Success && data) {
-        titled = std::string(reinterpret_cast<char*>(data), items).rfind(windowTitle, 0) == 0;
-        XFree(data);
-      }
-    }
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (titled && XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                                     &items, &after, &data) == Success && data) {
-      const bool ours = items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_;
-      if (ours && children[i] != except) found = children[i];
-      XFree(data);
-    }
+    // The UTF-8 title: WM_NAME holds one beyond Latin-1 (a recording's " – ")
+    // as compound text, which need not start with the title's bytes.
+    const bool titled =
+        property(children[i], "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False)).rfind(windowTitle, 0) == 0;
+    const std::string pid = titled ? property(children[i], "_NET_WM_PID", XA_CARDINAL) : "";
+    const bool ours = pid.size() == sizeof(long) && static_cast<pid_t>(*reinterpret_cast<const long*>(pid.data())) == pid_;
+    if (ours && children[i] != except) found = children[i];
   }
   if (children) XFree(children);
   return found;
@@ -628,14 +623,7 @@ void Program::requestClose() {
   XFlush(display);
 }
 
-std::string Program::title() {
-  AtspiAccessible* frame = find(app_->object, [](AtspiAccessible* node) {
-    return withRole(ATSPI_ROLE_FRAME)(node) && nameOf(node).rfind(windowTitle, 0) == 0;
-  }, false);
-  const std::string name = frame ? nameOf(frame) : "";
-  if (frame) g_object_unref(frame);
-  return name;
-}
+std::string Program::title() { return waitForNamed(ATSPI_ROLE_FRAME, windowTitle, 0, false); }
 
 // GTK puts a menu that pops up among the application's windows.
 bool Program::chooseFromCanvasMenu(const std::string& entry, int timeoutMs) {
@@ -646,42 +634,35 @@ bool Program::chooseFromCanvasMenu(const std::string& entry, int timeoutMs) {
   g_object_unref(canvas);
   xdotool("mousemove " + std::to_string((box.x + box.width / 2) * scale()) + " " +
           std::to_string((box.y + box.height / 2) * scale()) + " click 3");
-  return pressNamed(ATSPI_ROLE_MENU_ITEM, entry, timeoutMs);
+  return !waitForNamed(ATSPI_ROLE_MENU_ITEM, entry, timeoutMs, true).empty();
 }
 
 bool Program::pressButton(const std::string& name, int timeoutMs) {
   step("press " + name);
-  return pressNamed(ATSPI_ROLE_PUSH_BUTTON, name, timeoutMs);
+  return !waitForNamed(ATSPI_ROLE_PUSH_BUTTON, name, timeoutMs, true).empty();
 }
 
-bool Program::pressNamed(int role, const std::string& start, int timeoutMs) {
-  AtspiAccessible* found = nullptr;
+// The showing accessible of the role whose name starts so; its name, or
+// empty when none came in time. `act` does its action as well.
+std::string Program::waitForNamed(int role, const std::string& start, int timeoutMs, bool act) {
+  std::string name;
   waitUntil([&] {
-    found = find(app_->object, [&](AtspiAccessible* node) {
+    AtspiAccessible* found = find(app_->object, [&](AtspiAccessible* node) {
       return atspi_accessible_get_role(node, nullptr) == role && nameOf(node).rfind(start, 0) == 0 &&
              hasState(node, ATSPI_STATE_SHOWING);
     });
+    if (found) {
+      name = nameOf(found);
+      if (act && !doAction(found)) name.clear();
+      g_object_unref(found);
+    }
     return found != nullptr;
   }, timeoutMs);
-  if (!found) return false;
-  const bool done = doAction(found);
-  g_object_unref(found);
-  return done;
+  return name;
 }
 
 std::string Program::labelStartingWith(const std::string& start, int timeoutMs) {
-  std::string text;
-  waitUntil([&] {
-    AtspiAccessible* label = find(app_->object, [&](AtspiAccessible* node) {
-      return withRole(ATSPI_ROLE_LABEL)(node) && nameOf(node).rfind(start, 0) == 0;
-    });
-    if (label) {
-      text = nameOf(label);
-      g_object_unref(label);
-    }
-    return label != nullptr;
-  }, timeoutMs);
-  return text;
+  return waitForNamed(ATSPI_ROLE_LABEL, start, timeoutMs, false);
 }
 
 }  // namespace probe

@@ -111,14 +111,11 @@ class Program {
   bool screenshot(const std::string& path);
   // The main window's title as a screen reader reads it.
   std::string title();
-  // Opens the canvas's menu with a right click and activates the entry whose
-  // name starts with `entry`; false when none came.
+  // A right click on the canvas, then the menu entry whose name starts so.
   bool chooseFromCanvasMenu(const std::string& entry, int timeoutMs = 10000);
-  // Presses the showing push button named so, in any of the program's
-  // windows (a save dialog's).
+  // Presses the showing push button named so (a save dialog's).
   bool pressButton(const std::string& name, int timeoutMs = 10000);
-  // The text of a label in any of the program's windows that starts so,
-  // once one shows; empty when none came.
+  // The text of a showing label (any window's) that starts so; empty when none came.
   std::string labelStartingWith(const std::string& start, int timeoutMs = 10000);
 
  private:
@@ -127,7 +124,7 @@ class Program {
   Accessible* field(int index);
   unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
-  bool pressNamed(int role, const std::string& start, int timeoutMs);
+  std::string waitForNamed(int role, const std::string& start, int timeoutMs, bool act);
   // Remembers what the probe did, for the report of a failing test.
   void step(const std::string& what);
 

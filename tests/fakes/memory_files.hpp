@@ -1,6 +1,5 @@
-// Files in memory behind the FileLayer interface, with the faults a real
-// disk shows planted on request: a write that takes only part, a write that
-// fails with an errno value, a rename that fails, a file removed while open.
+// Files in memory behind the FileLayer interface, with a real disk's faults planted on request: a write that
+// takes only part or fails with an errno value, a rename that fails, a file removed while open.
 #pragma once
 
 #include <cerrno>
@@ -15,8 +14,7 @@ class MemoryFiles final : public FileLayer {
  public:
   // Contents by name; what a write puts into an open file shows at once.
   std::map<std::string, std::string> files;
-  // Faults: the write with this number (counted from 1 over all files) fails
-  // with `writeError`; every write takes at most `writeLimit` bytes.
+  // Faults: write number `failingWrite` (from 1) fails; each takes at most `writeLimit`.
   int failingWrite = 0;
   int writeError = -ENOSPC;
   std::size_t writeLimit = static_cast<std::size_t>(-1);
@@ -36,14 +34,12 @@ class MemoryFiles final : public FileLayer {
     ++writes;
     if (writes == failingWrite) return writeError;
     const std::size_t taken = count < writeLimit ? count : writeLimit;
-    auto name = open_.find(file);
-    if (name == open_.end()) return -EBADF;
+    if (!open_.count(file)) return -EBADF;
     // A removed file still takes writes, as a Linux file does; they go nowhere.
-    auto contents = files.find(name->second);
-    if (contents != files.end() && !removed_.count(file)) contents->second.append(reinterpret_cast<const char*>(bytes), taken);
+    if (!removed_.count(file)) files[open_[file]].append(reinterpret_cast<const char*>(bytes), taken);
     return static_cast<std::int64_t>(taken);
   }
-  int syncFile(int) override { ++syncs; return 0; }
+  int syncFile(int) override { return ++syncs, 0; }
   int closeFile(int file) override { return open_.erase(file) == 1 ? 0 : -EBADF; }
   int fileLinked(int file) override { return removed_.count(file) ? 0 : 1; }
   int renameFile(const std::string& from, const std::string& to) override {
@@ -51,7 +47,6 @@ class MemoryFiles final : public FileLayer {
     if (!files.count(from)) return -ENOENT;
     files[to] = files[from];
     files.erase(from);
-    for (auto& [file, name] : open_) if (name == from) name = to;
     return 0;
   }
   int removeFile(const std::string& path) override {

