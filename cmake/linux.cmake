@@ -36,7 +36,7 @@ target_link_libraries(pass_profile_gtk PRIVATE kurvlux_linux)
 # The Linux layer against the real platform: GTK under Xvfb, termios on the
 # board simulator's pseudo-terminals. One program, run by tests/linux/run_linux_tests.sh.
 # Left out, with the end-to-end probe, where GoogleTest is missing.
-pkg_check_modules(ATSPI QUIET IMPORTED_TARGET atspi-2 gobject-2.0)
+pkg_check_modules(ATSPI QUIET IMPORTED_TARGET atspi-2 gobject-2.0 gdk-pixbuf-2.0)
 if(NOT GTest_FOUND)
   list(APPEND kurvlux_left_out "linux_tests and e2e_linux (GoogleTest)")
 else()
@@ -57,6 +57,7 @@ else()
     # Measurements, not tests: the steps of tools/throughput.sh --native, with
     # the serial layer its bare reader reads.
     add_executable(throughput_probe tools/throughput/throughput_native.cpp tools/throughput/waiting_native.cpp
+                                    tools/throughput/recording_native.cpp
                                     tests/e2e_linux/probe_linux.cpp)
     target_include_directories(throughput_probe PRIVATE tests tools)
     target_link_libraries(throughput_probe PRIVATE kurvlux_linux PkgConfig::ATSPI PkgConfig::X11 GTest::gtest GTest::gtest_main)

@@ -23,6 +23,10 @@
 # measures the Linux program's CPU while it waits or streams at 250000 baud,
 # and the delay from a byte to the screen (tools/throughput_waiting.sh).
 #
+#   tools/throughput.sh --native --recording [seconds | --soak MINUTES]
+# measures the Linux program recording (--record) beside the same run not
+# recording, and checks the recording (tools/throughput_recording.sh).
+#
 #   tools/throughput.sh [--native] --rate BYTES_PER_SECOND [--rate ...] [--threshold T]... [seconds]
 # feeds byte rates of their own, whatever the baud box says, and measures the
 # bare reader of the same board beside the program (tools/throughput_rate.sh).
@@ -31,12 +35,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-usage() { sed -n '2,26p' tools/throughput.sh | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,30p' tools/throughput.sh | sed 's/^# \{0,1\}//'; }
 source tools/throughput/arguments.sh
 # The waiting measurement checks its own options.
 if [ "${1:-}" = --native ] && [ "${2:-}" = --waiting ]; then
   shift 2
   exec bash tools/throughput_waiting.sh "$@"
+fi
+if [ "${1:-}" = --native ] && [ "${2:-}" = --recording ]; then
+  shift 2
+  exec bash tools/throughput_recording.sh "$@"
 fi
 for argument in "$@"; do
   case "$argument" in

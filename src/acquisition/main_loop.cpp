@@ -55,6 +55,7 @@ void MainLoop::connect() {
   state_.portHandle = platform_.ports.openPort(serialPortId, state_.portName, settings);
   if (state_.portHandle != 0) {
     state_.isConnected = 1;
+    if (sink_) sink_->connected(state_.portName, state_.baudRate);
   } else {
     // The toggle pops out; the next pass shows "Verbinden".
     controls.setControlState(connectToggleId, 0);
@@ -74,6 +75,7 @@ void MainLoop::tellWhy(const Text& message) {
 void MainLoop::disconnect() {
   platform_.ports.closePort(serialPortId);
   state_.isConnected = 0;
+  if (sink_) sink_->disconnected();
   showDisconnectedStatus();
 }
 
@@ -83,6 +85,7 @@ void MainLoop::dropFailedConnection() {
   const Text why = platform_.ports.failureMessage(serialPortId);
   platform_.ports.closePort(serialPortId);
   state_.isConnected = 0;
+  if (sink_) sink_->disconnected();
   platform_.controls.setControlState(connectToggleId, 0);
   mirrorConnectToggle();
   showDisconnectedStatus();
@@ -107,7 +110,9 @@ void MainLoop::readAndDispatch() {
   // Only what the read really delivered is new; the rest of the buffer still
   // holds an earlier read's bytes.
   const std::int32_t received = std::clamp(delivered, 0, wanted);
-  if (received > 0) dispatch(received);
+  if (received <= 0) return;
+  if (sink_) sink_->received(state_.receiveBuffer.data(), static_cast<std::size_t>(received));
+  dispatch(received);
 }
 
 void MainLoop::dispatch(std::int32_t receivedCount) {
@@ -187,6 +192,9 @@ void MainLoop::run() {
   shutDown();
 }
 
-void MainLoop::shutDown() { platform_.ports.closeAllPorts(); }
+void MainLoop::shutDown() {
+  platform_.ports.closeAllPorts();
+  if (sink_ && state_.isConnected == 1) sink_->disconnected();
+}
 
 }  // namespace kurvlux

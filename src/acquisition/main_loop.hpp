@@ -4,6 +4,7 @@
 
 #include "acquisition/acquisition_state.hpp"
 #include "acquisition/pass_controls.hpp"
+#include "acquisition/stream_sink.hpp"
 
 namespace kurvlux {
 
@@ -20,6 +21,9 @@ class MainLoop {
   void run();
   // Closes a port that is still open, without touching the status texts.
   void shutDown();
+
+  // Whoever else keeps the bytes read (null: nobody); it must outlive the loop.
+  void setStreamSink(StreamSink* sink) { sink_ = sink; }
 
   AcquisitionState& state() { return state_; }
   const AcquisitionState& state() const { return state_; }
@@ -43,6 +47,7 @@ class MainLoop {
   PassControls passControls_;
   AcquisitionPlatform platform_;
   AcquisitionState state_;
+  StreamSink* sink_ = nullptr;
 };
 
 }  // namespace kurvlux

@@ -7,11 +7,13 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 
+#include "recording/emergency_write_posix.hpp"
 #include "serial/port_restore_posix.hpp"
 
 namespace kurvlux {
@@ -49,12 +51,16 @@ bool isOwnFault(int signal, const siginfo_t* info) {
   return info->si_code == SI_TKILL && info->si_pid == getpid();
 }
 
+// The loop runs on the process's first thread.
+bool onLoopThread() { return syscall(SYS_gettid) == getpid(); }
+
 // Only async-signal-safe calls from here on.
 void onEndingSignal(int signal, siginfo_t* info, void*) {
   const int savedErrno = errno;
   int none = 0;
   const bool isFirst = first.compare_exchange_strong(none, signal);
   if (isOwnFault(signal, info)) {
+    writeOutRecordingInEmergency(onLoopThread());
     restoreEveryPort();
     endBySignal(signal);
   } else if (closes(signal) && wakeEnd >= 0) {
@@ -62,6 +68,7 @@ void onEndingSignal(int signal, siginfo_t* info, void*) {
     if (isFirst) static_cast<void>(write(wakeEnd, &byte, 1));
   } else if (isFirst) {
     holdPortChanges();
+    writeOutRecordingInEmergency(onLoopThread());
     restoreEveryPort();
     endBySignal(signal);
   }
@@ -162,6 +169,7 @@ void portsBackOnLostDisplay() {
   int ending = waiting != 0 ? waiting : lostDisplay;
   int none = 0;
   if (!first.compare_exchange_strong(none, ending)) ending = none;
+  writeOutRecordingInEmergency(true);
   restoreEveryPort();
   static constexpr char line[] = "kurvlux: the display connection was lost\n";
   static_cast<void>(write(STDERR_FILENO, line, sizeof line - 1));

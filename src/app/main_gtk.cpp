@@ -11,6 +11,9 @@
 #include "acquisition/plot_modes.hpp"
 #include "app/ending_signals_gtk.hpp"
 #include "app/lost_display_gtk.hpp"
+#include "recording/emergency_write_posix.hpp"
+#include "recording/file_layer_posix.hpp"
+#include "recording/recorder.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/plotter.hpp"
 #include "serial/device_identity_posix.hpp"
@@ -20,6 +23,7 @@
 #include "serial/serial_port_posix.hpp"
 #include "text/file_name_text.hpp"
 #include "ui/command_line.hpp"
+#include "ui/keeping_gtk.hpp"
 #include "ui/list_refresh_gtk.hpp"
 #include "ui/user_interface_gtk.hpp"
 
@@ -42,6 +46,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   watchForLostDisplay();
+  // The recording outlives the window and the loop, which end it.
+  FileLayerPosix files;
+  Recorder recorder(files, recorderClocksGtk(), "Kurvlux " KURVLUX_VERSION);
+  recorder.onEmergencyView = keepForEmergency;
+  if (!commandLine.recordPath.empty() &&
+      !startCommandLineRecording(recorder, commandLine.recordPath, commandLine.overwrite)) {
+    return 2;
+  }
   int endingSignal = 0;
   {
     // The port table exists before the window, as on Windows; it closes a
@@ -64,6 +76,9 @@ int main(int argc, char** argv) {
     plotter.buildCanvas();
 
     MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
+    loop.setStreamSink(&recorder);
+    const KeepingGtk keeping(ui.mainWindow(), ui.controls(), images, plotter, recorder, files,
+                             "Kurvlux " KURVLUX_VERSION);
     // A kill, Ctrl+C or the closed terminal ends the loop as the close
     // button does; the program ends by that signal once all is put back.
     // Every other ending signal puts the ports back in its handler.

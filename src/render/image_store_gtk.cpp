@@ -231,4 +231,21 @@ void ImageStoreGtk::convert(ImageControl& control) {
   }
 }
 
+std::optional<PixelImage> ImageStoreGtk::shownPicture(int control) {
+  GtkWidget* area = controls_.controlWidget(control);
+  ImageControl* record = area ? controlOf(area) : nullptr;
+  if (!record || !record->picture) return std::nullopt;
+  if (record->pending) convert(*record);
+  // What was last converted is what the screen shows, whatever the images
+  // hold by now.
+  PixelImage picture;
+  picture.width = cairo_image_surface_get_width(record->picture);
+  picture.height = cairo_image_surface_get_height(record->picture);
+  picture.rowLength = paddedRowLength(picture.width);
+  if (record->converted.size() != static_cast<std::size_t>(picture.rowLength) * picture.height)
+    return std::nullopt;
+  picture.pixels = record->converted;
+  return picture;
+}
+
 }  // namespace kurvlux

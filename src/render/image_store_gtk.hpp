@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "render/image_store.hpp"
@@ -34,6 +35,10 @@ class ImageStoreGtk final : public ImageStore {
   // frame that follows; the pixels are converted for cairo only then, or
   // earlier if the image is about to change before that.
   void showImage(int control, int number) override;
+
+  // The picture the control shows (or shows at its next paint), in the image
+  // layout; nothing while it shows none.
+  std::optional<PixelImage> shownPicture(int control);
 
   // Pixels converted for cairo so far, over all controls.
   std::int64_t convertedPixels() const { return convertedPixels_; }

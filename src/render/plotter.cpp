@@ -8,12 +8,25 @@ Plotter::Plotter(ImageStore& store, StatusBar& statusBar, Controls& controls, Cl
 
 void Plotter::buildCanvas() { canvas_.buildCanvas(); }
 
-std::int32_t Plotter::drawScopePoint(std::int32_t value) { return scope_.drawScopePoint(value); }
+std::int32_t Plotter::drawScopePoint(std::int32_t value) {
+  shown_.scopeValue(scope_.scopeTraceColumn(), value);
+  const std::int32_t next = scope_.drawScopePoint(value);
+  if (next == 0) shown_.scopeFrameShown();
+  return next;
+}
 
 std::int32_t Plotter::drawRollingPoint(std::int32_t value, std::int32_t kind) {
+  if (kind == rollingResetKind) {
+    shown_.clearedShown();
+  } else {
+    shown_.chartValue(rolling_.rollingColumn(), value);
+  }
   return rolling_.drawRollingPoint(value, kind);
 }
 
-void Plotter::showSnapshot() { canvas_.showSnapshot(); }
+void Plotter::showSnapshot() {
+  shown_.snapshotShown();
+  canvas_.showSnapshot();
+}
 
 }  // namespace kurvlux

@@ -6,6 +6,7 @@
 #include "render/plot_output.hpp"
 #include "render/rolling_trace.hpp"
 #include "render/scope_trace.hpp"
+#include "render/shown_values.hpp"
 
 namespace kurvlux {
 
@@ -23,11 +24,13 @@ class Plotter final : public PlotOutput {
   PlotCanvas& canvas() { return canvas_; }
   const ScopeTrace& scopeTrace() const { return scope_; }
   const RollingTrace& rollingTrace() const { return rolling_; }
+  const ShownValues& shownValues() const { return shown_; }
 
  private:
   PlotCanvas canvas_;
   ScopeTrace scope_;
   RollingTrace rolling_;
+  ShownValues shown_;
 };
 
 }  // namespace kurvlux

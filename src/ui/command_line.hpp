@@ -13,6 +13,10 @@ struct CommandLine {
   bool opensWindow = true;
   // Named devices in the order given, as typed (a name, or a path).
   std::vector<std::string> devices;
+  // --record FILE: the file the stream goes into from the first connection
+  // on; empty for none. --overwrite lets it replace an existing file.
+  std::string recordPath;
+  bool overwrite = false;
   std::string standardOutput;
   std::string standardError;
   // The exit status when the window does not open.

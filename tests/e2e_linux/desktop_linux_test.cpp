@@ -6,6 +6,8 @@
 #include <signal.h>
 #include <string.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -108,9 +110,12 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
   const unsigned seed = std::random_device()();
   const int delay = static_cast<int>(seed % 701);
   std::printf("seed %u: %s after %d ms\n", seed, c.name, delay);
-  ASSERT_TRUE(board.plugIn({"--wave", "sine", "--rate", "25000"}));
+  ASSERT_TRUE(board.plugIn({"--wave", "ramp", "--rate", "25000"}));
   const std::string device = board.device();
   ASSERT_EQ(sttyOf(device, "9600 crtscts ixon icanon echo"), "");
+  // Far less than a block of the recording: only the ending writes it out.
+  const std::string recording = workFolder() + "/" + c.name + ".bin";
+  std::remove(recording.c_str());
   const std::string before = sttyOf(device);
   if (c.ending == waylandLost && std::system("command -v weston >/dev/null") != 0) {
     GTEST_SKIP() << "no weston: the runner's setup installs it";
@@ -122,7 +127,7 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
                                 : std::pair<pid_t, std::vector<std::string>>{0, {c.mode % 2 ? "GDK_SCALE=2" : ""}};
   ASSERT_GE(server, 0) << "no display server of its own";
   signal(SIGHUP, c.ending == nohup ? SIG_IGN : SIG_DFL);  // what the program inherits
-  const bool started = program.start({board.link()}, settings);
+  const bool started = program.start({"--record", recording, board.link()}, settings);
   signal(SIGHUP, SIG_DFL);
   if (!started && server > 0) kill(server, SIGKILL);
   ASSERT_TRUE(started);
@@ -158,6 +163,10 @@ TEST_P(EveryEnding, LeavesTheDeviceAsFoundAndFree) {
   // Whether the close after a signal met the lost display first is the machine's choice.
   if (c.ending >= displayLost && bySignal) EXPECT_TRUE(said == "" || said == lost) << said;
   else EXPECT_EQ(said, c.ending >= displayLost ? lost : "");
+  std::ifstream file(recording, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(bytes.empty(), c.ending == destroyedIdle) << "the bytes read before the ending, " << bytes.size();
+  for (std::size_t i = 1; i < bytes.size(); ++i) ASSERT_EQ(std::uint8_t(bytes[i] - bytes[i - 1]), 1) << "at " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, EveryEnding, testing::ValuesIn(endingCases),

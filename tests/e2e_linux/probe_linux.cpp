@@ -317,27 +317,35 @@ bool Program::running() {
   return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
-// The first window with the program's title and process but `except`.
+// The first window with the program's title (a recording adds to it) and
+// process but `except`.
 unsigned long Program::findWindow(unsigned long except) {
   auto* display = static_cast<Display*>(display_);
-  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+  // A window's property as bytes, empty when it has none.
+  const auto property = [display](Window window, const char* name, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string bytes;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 256, False, type, &actual,
+                           &format, &items, &after, &data) == Success && data) {
+      bytes.assign(reinterpret_cast<char*>(data), format == 32 ? items * sizeof(long) : items);
+      XFree(data);
+    }
+    return bytes;
+  };
   Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
   if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    char* name = nullptr;
-    const bool titled = XFetchName(display, children[i], &name) && name && std::string(name) == windowTitle;
-    if (name) XFree(name);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (titled && XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                                     &items, &after, &data) == Success && data) {
-      const bool ours = items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid_;
-      if (ours && children[i] != except) found = children[i];
-      XFree(data);
-    }
+    // The UTF-8 title: WM_NAME holds one beyond Latin-1 (a recording's " – ")
+    // as compound text, which need not start with the title's bytes.
+    const bool titled =
+        property(children[i], "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False)).rfind(windowTitle, 0) == 0;
+    const std::string pid = titled ? property(children[i], "_NET_WM_PID", XA_CARDINAL) : "";
+    const bool ours = pid.size() == sizeof(long) && static_cast<pid_t>(*reinterpret_cast<const long*>(pid.data())) == pid_;
+    if (ours && children[i] != except) found = children[i];
   }
   if (children) XFree(children);
   return found;
@@ -614,6 +622,48 @@ void Program::requestClose() {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window_, False, NoEventMask, &event);
   XFlush(display);
+}
+
+std::string Program::title() { return waitForNamed(ATSPI_ROLE_FRAME, windowTitle, 0, false); }
+
+// GTK puts a menu that pops up among the application's windows.
+bool Program::chooseFromCanvasMenu(const std::string& entry, int timeoutMs) {
+  step("canvas menu: " + entry);
+  AtspiAccessible* canvas = find(app_->object, [](AtspiAccessible* node) { return nameOf(node) == canvasName; });
+  if (!canvas) return false;
+  const Box box = extentsOf(canvas, ATSPI_COORD_TYPE_SCREEN);
+  g_object_unref(canvas);
+  xdotool("mousemove " + std::to_string((box.x + box.width / 2) * scale()) + " " +
+          std::to_string((box.y + box.height / 2) * scale()) + " click 3");
+  return !waitForNamed(ATSPI_ROLE_MENU_ITEM, entry, timeoutMs, true).empty();
+}
+
+bool Program::pressButton(const std::string& name, int timeoutMs) {
+  step("press " + name);
+  return !waitForNamed(ATSPI_ROLE_PUSH_BUTTON, name, timeoutMs, true).empty();
+}
+
+// The showing accessible of the role whose name starts so; its name, or
+// empty when none came in time. `act` does its action as well.
+std::string Program::waitForNamed(int role, const std::string& start, int timeoutMs, bool act) {
+  std::string name;
+  waitUntil([&] {
+    AtspiAccessible* found = find(app_->object, [&](AtspiAccessible* node) {
+      return atspi_accessible_get_role(node, nullptr) == role && nameOf(node).rfind(start, 0) == 0 &&
+             hasState(node, ATSPI_STATE_SHOWING);
+    });
+    if (found) {
+      name = nameOf(found);
+      if (act && !doAction(found)) name.clear();
+      g_object_unref(found);
+    }
+    return found != nullptr;
+  }, timeoutMs);
+  return name;
+}
+
+std::string Program::labelStartingWith(const std::string& start, int timeoutMs) {
+  return waitForNamed(ATSPI_ROLE_LABEL, start, timeoutMs, false);
 }
 
 }  // namespace probe

@@ -113,6 +113,14 @@ class Program {
   std::vector<std::uint32_t> canvasPixels();
   // Saves a screenshot of the window.
   bool screenshot(const std::string& path);
+  // The main window's title as a screen reader reads it.
+  std::string title();
+  // A right click on the canvas, then the menu entry whose name starts so.
+  bool chooseFromCanvasMenu(const std::string& entry, int timeoutMs = 10000);
+  // Presses the showing push button named so (a save dialog's).
+  bool pressButton(const std::string& name, int timeoutMs = 10000);
+  // The text of a showing label (any window's) that starts so; empty when none came.
+  std::string labelStartingWith(const std::string& start, int timeoutMs = 10000);
 
  private:
   struct Accessible;
@@ -120,6 +128,7 @@ class Program {
   Accessible* field(int index);
   unsigned long findWindow(unsigned long except = 0);
   bool findAccessibles();
+  std::string waitForNamed(int role, const std::string& start, int timeoutMs, bool act);
   // Remembers what the probe did, for the report of a failing test.
   void step(const std::string& what);
 

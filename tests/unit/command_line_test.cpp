@@ -41,5 +41,29 @@ TEST(CommandLine, OptionsDecideWhatToPrintAndDevicesKeepTheirOrder) {
   }
 }
 
+TEST(CommandLine, RecordTakesOneFileAndOverwriteIsItsOwnSwitch) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitStatus;
+    std::string recordPath;
+    bool overwrite;
+    std::vector<std::string> devices;
+  };
+  const Case cases[] = {
+      {{"--record", "r.csv", "ttyACM0"}, 0, "r.csv", false, {"ttyACM0"}},
+      {{"--overwrite", "--record=-odd.bin"}, 0, "-odd.bin", true, {}},
+      {{"ttyS0", "--record", "--overwrite"}, 0, "--overwrite", false, {"ttyS0"}},
+      {{"--record"}, 2, "", false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.front() + " ...");
+    const CommandLine commandLine = readCommandLine(c.arguments, "1");
+    EXPECT_EQ(commandLine.exitStatus, c.exitStatus) << commandLine.standardError;
+    EXPECT_EQ(commandLine.recordPath, c.recordPath);
+    EXPECT_EQ(commandLine.overwrite, c.overwrite);
+    EXPECT_EQ(commandLine.devices, c.devices);
+  }
+}
+
 }  // namespace
 }  // namespace kurvlux
