@@ -70,7 +70,7 @@ void holdPortChanges() {
   }
 }
 
-SignalsHeld::SignalsHeld() {
+SignalsHeldPosix::SignalsHeldPosix() {
   sigset_t all;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &previous_);
@@ -83,7 +83,7 @@ SignalsHeld::SignalsHeld() {
   }
 }
 
-SignalsHeld::~SignalsHeld() {
+SignalsHeldPosix::~SignalsHeldPosix() {
   changes.fetch_sub(1);
   pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }

@@ -25,7 +25,7 @@ struct PortHold {
 void putBack(const PortHold& hold);
 
 // Keeps a copy of `hold` for restoreEveryPort until forgetPort(hold.fd).
-// Call both with SignalsHeld, so that no handler sees a copy half written.
+// Call both with SignalsHeldPosix, so that no handler sees a copy half written.
 // Beyond heldPortLimit ports at once, a port is put back only when it closes.
 constexpr int heldPortLimit = 16;
 void rememberPort(const PortHold& hold);
@@ -42,12 +42,12 @@ void holdPortChanges();
 
 // A port change: every signal that can be blocked waits while one of these
 // lives on this thread, and holdPortChanges on another thread waits for it.
-class SignalsHeld {
+class SignalsHeldPosix {
  public:
-  SignalsHeld();
-  ~SignalsHeld();
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  SignalsHeldPosix();
+  ~SignalsHeldPosix();
+  SignalsHeldPosix(const SignalsHeldPosix&) = delete;
+  SignalsHeldPosix& operator=(const SignalsHeldPosix&) = delete;
 
  private:
   sigset_t previous_;

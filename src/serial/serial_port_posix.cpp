@@ -80,7 +80,7 @@ int awayFromStandardStreams(int fd) {
 
 void release(const PortHold& hold) {
   if (hold.fd < 0) return;
-  const SignalsHeld held;
+  const SignalsHeldPosix held;
   forgetPort(hold.fd);
   putBack(hold);
 }
@@ -198,7 +198,7 @@ std::uintptr_t SerialPortsPosix::openPort(int id, TextView portName, const PortS
   {
     // From the first change to the device until a signal handler can find
     // what puts it back, a signal waits.
-    const SignalsHeld held;
+    const SignalsHeldPosix held;
     opening = take(path, settings);
     if (!opening.refusal.empty()) {
       putBack(opening.hold);
