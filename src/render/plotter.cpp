@@ -16,4 +16,6 @@ std::int32_t Plotter::drawRollingPoint(std::int32_t value, std::int32_t kind) {
 
 void Plotter::showSnapshot() { canvas_.showSnapshot(); }
 
+void Plotter::finishPresent() { canvas_.finishPresent(); }
+
 }  // namespace kurvlux

@@ -32,6 +32,9 @@ class SerialPorts {
   // True once the status query or a read of an open port has failed (the
   // device vanished); cleared when the port is closed or opened again.
   virtual bool portFailed(int id) = 0;
+  // A wait on the port's handle ends only once this many bytes (1 to 255)
+  // wait, where the driver can do so; elsewhere it ends with the first byte.
+  virtual void setWakeCount(int /*id*/, std::int32_t /*count*/) {}
   // -1 closes every open port.
   virtual void closePort(int id) = 0;
   virtual void closeAllPorts() = 0;

@@ -61,6 +61,9 @@ class FakeSerialPorts final : public SerialPorts {
     return static_cast<std::int32_t>(count);
   }
   bool portFailed(int id) override { return isOpen && id == openId && failed; }
+  void setWakeCount(int id, std::int32_t count) override {
+    log.push_back("wake count " + std::to_string(id) + " " + std::to_string(count));
+  }
   void closePort(int id) override {
     log.push_back("close " + std::to_string(id));
     if (id == openId || id == -1) {

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -20,6 +23,7 @@
 #include "render/canvas.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/raster.hpp"
+#include "serial/line_speed_posix.hpp"
 #include "text/utf8_text.hpp"
 #include "serial/port_names.hpp"
 #include "ui/info_message.hpp"
@@ -263,6 +267,9 @@ TEST_F(GtkShell, ScreenShowsThePictureLastShownWhileDrawingGoesOn) {
        }},
   };
   for (const auto& [what, step] : steps) {
+    // Each step starts after the display's frame, so the canvas holds no
+    // present back and each picture shown is one the reference shows.
+    while (images.showPending(imageControlId)) gtk_main_iteration_do(TRUE);
     step(canvas, images);
     step(reference, memory);
     EXPECT_TRUE(screenShows(area, memory.control(imageControlId)->lastShown.pixels)) << what;
@@ -341,6 +348,32 @@ TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
 
+TEST_F(GtkShell, ChartColumnsShownBetweenTwoPaintsAreConvertedOnce) {
+  ImageStoreGtk images(ui->controls());
+  images.createImage(4, 1000, 256);
+  images.createImage(3, 1000, 256);
+  images.createImageControl(imageControlId, 0, 0, 1000, 300, images.imageHandle(4));
+  GtkWidget* area = ui->controls().controlWidget(imageControlId);
+  ASSERT_NE(area, nullptr);
+  settle();
+  EXPECT_EQ(paintedPixel(area, 1, 1), 0u);
+  const std::int64_t painted = images.convertedPixels();
+  // Columns presented as a chart presents them, a diagonal of 50: drawn on
+  // 4, copied into 3, 4 shown and opened again.
+  for (int x = 100; x < 150; ++x) {
+    DrawingTarget(images.startDrawing(4)).drawLine(x, x - 50, x, x - 50, 0xFF);
+    images.stopDrawing(), images.copyImage(4, 3), images.showImage(imageControlId, 4);
+  }
+  images.startDrawing(4);
+  EXPECT_EQ(images.convertedPixels(), painted) << "converted before the paint";
+  EXPECT_EQ(paintedPixel(area, 149, 99), 0xFF0000u);
+  EXPECT_EQ(paintedPixel(area, 100, 50), 0xFF0000u);
+  EXPECT_EQ(images.convertedPixels(), painted + 50 * 50) << "not one box at the paint";
+  images.stopDrawing();
+  gtk_widget_destroy(area);
+  ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
+}
+
 TEST_F(GtkShell, CloseRequestsBecomeOneCloseEvent) {
   EventPumpGtk& pump = ui->eventPump();
   settle();
@@ -385,6 +418,49 @@ TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
     if (!c.hungUp) close(port[1]);
     close(port[0]);
     EXPECT_EQ(pump.fetchEvent(), c.recorded ? closeEvent : 0) << c.what;
+  }
+  g_main_context_unref(quiet);
+}
+
+TEST_F(GtkShell, AWaitOnATerminalEndsOnceItsByteCountWaits) {
+  EventPumpGtk& pump = ui->eventPump();
+  signal(SIGALRM, SIG_DFL);
+  GMainContext* quiet = g_main_context_new();
+  // A pipe has no count to honour: its first byte ends the wait, as a port
+  // whose line discipline ignores the count does.
+  for (const bool terminal : {true, false}) {
+    int near = -1, far = -1;
+    if (terminal) {
+      near = posix_openpt(O_RDWR | O_NOCTTY);
+      ASSERT_TRUE(near >= 0 && grantpt(near) == 0 && unlockpt(near) == 0);
+      far = open(ptsname(near), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      termios raw{};
+      ASSERT_EQ(tcgetattr(far, &raw), 0);
+      cfmakeraw(&raw);
+      ASSERT_EQ(tcsetattr(far, TCSANOW, &raw), 0);
+    } else {
+      int ends[2];
+      ASSERT_EQ(pipe(ends), 0);
+      far = ends[0], near = ends[1];
+    }
+    EXPECT_EQ(setReadMinimum(far, 100), terminal);
+    ASSERT_EQ(write(near, std::string(10, 'x').data(), 10), 10);
+    const auto port = static_cast<std::uintptr_t>(far);
+    alarm(30);
+    g_main_context_push_thread_default(quiet);
+    if (terminal) {
+      // Ten bytes of a hundred: only the deadline ends it.
+      const auto start = std::chrono::steady_clock::now();
+      pump.waitForInput(port, 100);
+      EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(99)) << "ended by 10 bytes";
+      ASSERT_EQ(write(near, std::string(90, 'x').data(), 90), 90);
+    }
+    std::fprintf(stderr, "waiting for the %s's bytes\n", terminal ? "terminal" : "pipe");
+    pump.waitForInput(port, noDeadline);
+    g_main_context_pop_thread_default(quiet);
+    alarm(0);
+    close(near);
+    close(far);
   }
   g_main_context_unref(quiet);
 }
