@@ -31,6 +31,7 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
       {"scope paused, board silent",         true,  true,  true,  1001, 400, 150, 25000,  0,       {true,  1,   150}},
       {"scope paused, 1843200 baud",         true,  true,  true,  1001, 400, 150, 184320, 184320,  {false, 1,   11}},
       {"scope paused, faster than the line", true,  true,  true,  1001, 400, 150, 25000,  400000,  {false, 1,   5}},
+      {"scope paused, slower than the line", true,  true,  true,  1001, 400, 150, 25000,  12500,   {false, 1,   81}},
       {"scope paused at 8 MB/s",             true,  true,  true,  1001, 400, 150, 25000,  8000000, {true,  1,   150}},
       {"scope unmapped",                     false, false, true,  1001, 400, -1,  25000,  25000,   {false, 1,   81}},
       {"chart shown",                        false, true,  false, 1001, 400, -1,  25000,  25000,   {true,  1,   -1}},
@@ -64,7 +65,9 @@ TEST(WakePlan, TheLoopAsksForWhatItsFrameLacksAndGathersWhilePaused) {
   }
   rig.clock.advance(10);
   rig.forget();
+  const int finished = rig.plot.presentsFinished;
   rig.loop.runPass();
+  EXPECT_EQ(rig.plot.presentsFinished, finished + 1) << "a held-back present waits on";
   EXPECT_EQ(rig.ports.log, (std::vector<std::string>{"waiting 2", "wake count 2 255"}));
   EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0x5150, 1000 - 110}}));
   rig.passWith(std::vector<std::uint8_t>(702, 7));
