@@ -22,6 +22,10 @@ constexpr std::int32_t largestByteCount = 255;
 // back; per chunk they are taken in full.
 constexpr std::int32_t countedWaitLimit = 500000;
 constexpr std::uint32_t rateWindow = 100;
+// A frame cannot complete sooner than its bytes take at the line's rate (or
+// the faster one measured): until this long before, the wait needs no port,
+// whose every chunk would wake the waiting thread.
+constexpr std::int64_t frameMargin = 3;
 
 int sooner(int a, int b) {
   if (a < 0) return b;
@@ -47,6 +51,10 @@ WakePlan planWake(const WakeSituation& s) {
   WakePlan plan{true, 1, redrawDue};
   // Statistics that are overdue appear with the very next byte.
   if (s.oscilloscope && !s.paused && s.untilStatistics > 0 && s.recentBytesPerSecond < countedWaitLimit) {
+    const std::int64_t frameDue = fastest > 0 ? std::int64_t{s.bytesForFrame} * 1000 / fastest : 0;
+    if (s.recentBytesPerSecond > 0 && frameDue > frameMargin + 1) {
+      return {false, 1, sooner(static_cast<int>(frameDue - frameMargin), statisticsDue)};
+    }
     plan.byteCount = std::clamp(s.bytesForFrame, 1, largestByteCount);
     plan.deadline = sooner(plan.deadline, statisticsDue);
   }

@@ -1,6 +1,8 @@
 // When an idle pass of the Linux program wakes again, and for how many
 // bytes: a pass per USB chunk costs a thousand wakes a second, most of them
-// for bytes nobody sees until a frame is complete or the pause ends.
+// for bytes nobody sees until a frame is complete or the pause ends. While
+// a frame is far from complete the wait has only a deadline; near its end
+// the port's wait ends once the bytes it lacks are there.
 #pragma once
 
 #include <cstdint>

@@ -9,7 +9,8 @@ namespace {
 
 TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
   // 250000 baud carry 25000 bytes a second: 2048 bytes, half of what a
-  // terminal holds, arrive in 81 ms.
+  // terminal holds, arrive in 81 ms, and a frame of 1001 in 40 ms; the port
+  // is watched from 3 ms before a frame can be complete.
   const struct {
     const char* state;
     bool paused, seen, oscilloscope;
@@ -18,7 +19,10 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
     std::int32_t lineRate, recentRate;
     WakePlan plan;
   } cases[] = {
-      {"scope, a frame starts",              false, true,  true,  1001, 400, -1,  25000,  25000,   {true,  255, 400}},
+      {"scope, a frame starts",              false, true,  true,  1001, 400, -1,  25000,  25000,   {false, 1,   37}},
+      {"scope, statistics before the frame", false, true,  true,  1001, 20,  -1,  25000,  25000,   {false, 1,   20}},
+      {"scope, 200 bytes to go",             false, true,  true,  200,  400, -1,  25000,  25000,   {false, 1,   5}},
+      {"scope, 120 bytes to go",             false, true,  true,  120,  400, -1,  25000,  25000,   {true,  120, 400}},
       {"scope, 30 bytes complete the frame", false, true,  true,  30,   400, -1,  25000,  25000,   {true,  30,  400}},
       {"scope, the last byte",               false, true,  true,  1,    400, -1,  25000,  25000,   {true,  1,   400}},
       {"scope, statistics due",              false, true,  true,  30,   0,   -1,  25000,  25000,   {true,  1,   -1}},
@@ -68,12 +72,14 @@ TEST(WakePlan, TheLoopAsksForWhatItsFrameLacksAndGathersWhilePaused) {
   const int finished = rig.plot.presentsFinished;
   rig.loop.runPass();
   EXPECT_EQ(rig.plot.presentsFinished, finished + 1) << "a held-back present waits on";
-  EXPECT_EQ(rig.ports.log, (std::vector<std::string>{"waiting 2", "wake count 2 255"}));
-  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0x5150, 1000 - 110}}));
+  // 704 bytes to go take 28 ms at the line's rate.
+  EXPECT_EQ(rig.ports.log, std::vector<std::string>{"waiting 2"});
+  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 25}}));
   rig.passWith(std::vector<std::uint8_t>(702, 7));
   rig.forget();
   rig.loop.runPass();
   EXPECT_EQ(rig.ports.log, (std::vector<std::string>{"waiting 2", "wake count 2 2"}));
+  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0x5150, 1000 - 110}}));
   rig.setPaused(true);
   rig.forget();
   rig.loop.runPass();

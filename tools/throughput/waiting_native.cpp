@@ -54,12 +54,19 @@ TEST_F(NativeProgram, CpuWhileWaiting) {
     ASSERT_EQ(std::system(("xdotool windowunmap --sync " + std::to_string(program.window())).c_str()), 0);
   }
   probe::sleepMs(1500);
-  // KURVLUX_TRACE names a file for `strace -c` of the measured seconds
-  // instead (it slows the program, so the CPU figures are then not its own).
+  // KURVLUX_TRACE names a file for `strace -c` of the measured seconds,
+  // KURVLUX_PERF one for `perf record` (both slow the program, so the CPU
+  // figures are then not its own).
+  const std::string pid = std::to_string(program.pid()), limit = "timeout -s INT " + std::to_string(seconds);
   if (const char* trace = std::getenv("KURVLUX_TRACE")) {
-    const std::string command = "timeout -s INT " + std::to_string(seconds) + " strace -c -f -p " +
-                                std::to_string(program.pid()) + " -o " + trace + " 2>/dev/null &";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(std::system((limit + " strace -c -f -p " + pid + " -o " + trace + " 2>/dev/null &").c_str()),
+              0);
+  }
+  if (const char* profile = std::getenv("KURVLUX_PERF")) {
+    ASSERT_EQ(
+        std::system((limit + " perf record -q -F 997 -g -p " + pid + " -o " + profile + " >/dev/null 2>&1 &")
+                        .c_str()),
+        0);
   }
   const double cpuBefore = cpuSeconds(program.pid());
   const long switchesBefore = voluntarySwitches(program.pid());
