@@ -11,48 +11,36 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
   // 250000 baud carry 25000 bytes a second: 2048 bytes, half of what a
   // terminal holds, arrive in 81 ms, and a frame of 1001 in 40 ms; the port
   // is watched from 3 ms before a frame can be complete.
+  // paused, seen, oscilloscope, bytes for the frame, until statistics, until
+  // re-show, line rate, recent rate; the plan: watch port, byte count, deadline.
   const struct {
     const char* state;
-    bool paused, seen, oscilloscope;
-    std::int32_t bytesForFrame, untilStatistics;
-    int untilRedraw;
-    std::int32_t lineRate, recentRate;
+    WakeSituation situation;
     WakePlan plan;
   } cases[] = {
-      {"scope, a frame starts",              false, true,  true,  1001, 400, -1,  25000,  25000,   {false, 1,   37}},
-      {"scope, statistics before the frame", false, true,  true,  1001, 20,  -1,  25000,  25000,   {false, 1,   20}},
-      {"scope, 200 bytes to go",             false, true,  true,  200,  400, -1,  25000,  25000,   {false, 1,   5}},
-      {"scope, 120 bytes to go",             false, true,  true,  120,  400, -1,  25000,  25000,   {true,  120, 400}},
-      {"scope, 30 bytes complete the frame", false, true,  true,  30,   400, -1,  25000,  25000,   {true,  30,  400}},
-      {"scope, the last byte",               false, true,  true,  1,    400, -1,  25000,  25000,   {true,  1,   400}},
-      {"scope, statistics due",              false, true,  true,  30,   0,   -1,  25000,  25000,   {true,  1,   -1}},
-      {"scope, board not heard yet",         false, true,  true,  1001, 900, -1,  25000,  0,       {true,  255, 900}},
-      {"scope at 8 MB/s",                    false, true,  true,  1001, 400, -1,  25000,  8000000, {true,  1,   -1}},
-      {"scope just below the limit",         false, true,  true,  1001, 400, -1,  25000,  499999,  {true,  255, 400}},
-      {"scope paused",                       true,  true,  true,  1001, 400, 150, 25000,  25000,   {false, 1,   81}},
-      {"scope paused, statistics soon",      true,  true,  true,  1001, 30,  150, 25000,  25000,   {false, 1,   30}},
-      {"scope paused, re-show soon",         true,  true,  true,  1001, 400, 20,  25000,  25000,   {false, 1,   20}},
-      {"scope paused, board silent",         true,  true,  true,  1001, 400, 150, 25000,  0,       {true,  1,   150}},
-      {"scope paused, 1843200 baud",         true,  true,  true,  1001, 400, 150, 184320, 184320,  {false, 1,   11}},
-      {"scope paused, faster than the line", true,  true,  true,  1001, 400, 150, 25000,  400000,  {false, 1,   5}},
-      {"scope paused, slower than the line", true,  true,  true,  1001, 400, 150, 25000,  12500,   {false, 1,   81}},
-      {"scope paused at 8 MB/s",             true,  true,  true,  1001, 400, 150, 25000,  8000000, {true,  1,   150}},
-      {"scope unmapped",                     false, false, true,  1001, 400, -1,  25000,  25000,   {false, 1,   81}},
-      {"chart shown",                        false, true,  false, 1001, 400, -1,  25000,  25000,   {true,  1,   -1}},
-      {"chart unmapped: the pass rate is its pace", false, false, false, 1001, 400, -1, 25000, 25000, {true, 1, -1}},
-      {"chart paused",                       true,  true,  false, 1001, 40,  150, 25000,  25000,   {false, 1,   81}},
+      {"scope, a frame starts",                     {false, true, true, 1001, 400, -1, 25000, 25000}, {false, 1, 37}},
+      {"scope, statistics before the frame",        {false, true, true, 1001, 20, -1, 25000, 25000}, {false, 1, 20}},
+      {"scope, 200 bytes to go",                    {false, true, true, 200, 400, -1, 25000, 25000}, {false, 1, 5}},
+      {"scope, 120 bytes to go",                    {false, true, true, 120, 400, -1, 25000, 25000}, {true, 120, 400}},
+      {"scope, 30 bytes complete the frame",        {false, true, true, 30, 400, -1, 25000, 25000}, {true, 30, 400}},
+      {"scope, statistics due",                     {false, true, true, 30, 0, -1, 25000, 25000}, {true, 1, -1}},
+      {"scope, board not heard yet",                {false, true, true, 1001, 900, -1, 25000, 0}, {true, 255, 900}},
+      {"scope at 8 MB/s",                           {false, true, true, 1001, 400, -1, 25000, 8000000}, {true, 1, -1}},
+      {"scope just below the limit",                {false, true, true, 1001, 400, -1, 25000, 499999}, {true, 255, 400}},
+      {"scope paused",                              {true, true, true, 1001, 400, 150, 25000, 25000}, {false, 1, 81}},
+      {"scope paused, statistics soon",             {true, true, true, 1001, 30, 150, 25000, 25000}, {false, 1, 30}},
+      {"scope paused, re-show soon",                {true, true, true, 1001, 400, 20, 25000, 25000}, {false, 1, 20}},
+      {"scope paused, board silent",                {true, true, true, 1001, 400, 150, 25000, 0}, {true, 1, 150}},
+      {"scope paused, faster than the line",        {true, true, true, 1001, 400, 150, 25000, 400000}, {false, 1, 5}},
+      {"scope paused, slower than the line",        {true, true, true, 1001, 400, 150, 25000, 12500}, {false, 1, 81}},
+      {"scope paused at 8 MB/s",                    {true, true, true, 1001, 400, 150, 25000, 8000000}, {true, 1, 150}},
+      {"scope unmapped",                            {false, false, true, 1001, 400, -1, 25000, 25000}, {false, 1, 81}},
+      {"chart shown",                               {false, true, false, 1001, 400, -1, 25000, 25000}, {true, 1, -1}},
+      {"chart unmapped: the pass rate is its pace", {false, false, false, 1001, 400, -1, 25000, 25000}, {true, 1, -1}},
+      {"chart paused",                              {true, true, false, 1001, 40, 150, 25000, 25000}, {false, 1, 81}},
   };
   for (const auto& c : cases) {
-    WakeSituation s;
-    s.paused = c.paused;
-    s.seen = c.seen;
-    s.oscilloscope = c.oscilloscope;
-    s.bytesForFrame = c.bytesForFrame;
-    s.untilStatistics = c.untilStatistics;
-    s.untilRedraw = c.untilRedraw;
-    s.lineBytesPerSecond = c.lineRate;
-    s.recentBytesPerSecond = c.recentRate;
-    const WakePlan plan = planWake(s);
+    const WakePlan plan = planWake(c.situation);
     EXPECT_EQ(plan, c.plan) << c.state << ": got " << plan.watchPort << " " << plan.byteCount << " "
                             << plan.deadline;
   }
@@ -62,29 +50,21 @@ TEST(WakePlan, TheLoopAsksForWhatItsFrameLacksAndGathersWhilePaused) {
   fakes::AcquisitionRig rig;
   rig.pump.plans = true;
   rig.connect();
-  // 2500 bytes over 100 ms: 25000 a second, and 299 columns of a frame.
-  for (int i = 0; i < 10; ++i) {
-    rig.clock.advance(10);
-    rig.passWith(std::vector<std::uint8_t>(i < 9 ? 250 : 49, 7));
-  }
+  // 2299 bytes over 100 ms, two frames and 297 columns: the 704 to go take 28 ms.
+  for (int i = 0; i < 10; ++i) rig.clock.advance(10), rig.passWith(std::vector<std::uint8_t>(i < 9 ? 250 : 49, 7));
   rig.clock.advance(10);
-  rig.forget();
   const int finished = rig.plot.presentsFinished;
-  rig.loop.runPass();
+  const auto idlePass = [&](std::vector<std::string> port, fakes::Wait wait) {
+    rig.forget(), rig.loop.runPass();
+    EXPECT_EQ(rig.ports.log, port);
+    EXPECT_EQ(rig.pump.waits, std::vector<fakes::Wait>{wait});
+  };
+  idlePass({"waiting 2"}, {0, 25});
   EXPECT_EQ(rig.plot.presentsFinished, finished + 1) << "a held-back present waits on";
-  // 704 bytes to go take 28 ms at the line's rate.
-  EXPECT_EQ(rig.ports.log, std::vector<std::string>{"waiting 2"});
-  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 25}}));
   rig.passWith(std::vector<std::uint8_t>(702, 7));
-  rig.forget();
-  rig.loop.runPass();
-  EXPECT_EQ(rig.ports.log, (std::vector<std::string>{"waiting 2", "wake count 2 2"}));
-  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0x5150, 1000 - 110}}));
+  idlePass({"waiting 2", "wake count 2 2"}, {0x5150, 1000 - 110});
   rig.setPaused(true);
-  rig.forget();
-  rig.loop.runPass();
-  EXPECT_EQ(rig.ports.log, std::vector<std::string>{"waiting 2"});
-  EXPECT_EQ(rig.pump.waits, (std::vector<fakes::Wait>{{0, 81}}));
+  idlePass({"waiting 2"}, {0, 81});
 }
 
 }  // namespace
