@@ -11,8 +11,7 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
   // 250000 baud carry 25000 bytes a second: 2048 bytes, half of what a
   // terminal holds, arrive in 81 ms, and a frame of 1001 in 40 ms; the port
   // is watched from 3 ms before a frame can be complete.
-  // paused, seen, oscilloscope, bytes for the frame, until statistics, until
-  // re-show, line rate, recent rate; the plan: watch port, byte count, deadline.
+  // Situation as declared; the plan: watch the port, byte count, deadline.
   const struct {
     const char* state;
     WakeSituation situation;
