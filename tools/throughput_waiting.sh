@@ -19,7 +19,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-usage() { sed -n '2,19p' tools/throughput_waiting.sh | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,18p' tools/throughput_waiting.sh | sed 's/^# \{0,1\}//'; }
 source tools/throughput/arguments.sh
 runs=3 seconds=6 samples=100 earlier=""
 while [ $# -gt 0 ]; do
