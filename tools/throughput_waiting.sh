@@ -2,13 +2,16 @@
 # What the Linux program costs while it waits, and how soon a byte reaches
 # the screen (`tools/throughput.sh --native --waiting` comes here), for this
 # build and, in the same run, an earlier one:
-#  - its own CPU time (user plus system, from /proc/PID/stat) per second of
-#    wall time, connected to the board simulator streaming a sine at the line
-#    rate of 250000 baud in "Oszilloskop" and in "schneller Plot", connected
-#    to a board that sends nothing, and not connected;
+#  - its own CPU time (user plus system, from /proc/PID/stat) and its
+#    wake-ups (voluntary task switches) per second of wall time, connected to
+#    the board simulator streaming a sine at the line rate of 250000 baud in
+#    "Oszilloskop" (shown, paused, window unmapped) and in "schneller Plot",
+#    connected to a board that sends nothing, and not connected;
 #  - the time from a byte written by the board to the changed picture read
 #    from the screen, in "schneller Plot" and in "Oszilloskop" (median and
-#    99th percentile of each run's bytes).
+#    99th percentile of each run's bytes), and while streaming: a frame of a
+#    new level every 40 ms in 25-byte chunks, from the write that completes
+#    a frame to that frame on screen.
 # Every run measures each build in turn, so both see the same load; the
 # tables give the median of the runs and their range.
 #   tools/throughput_waiting.sh [--runs N, default 3] [--seconds S, default 6] [--samples N, default 100] [earlier build folder]
@@ -16,7 +19,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-usage() { sed -n '2,15p' tools/throughput_waiting.sh | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,18p' tools/throughput_waiting.sh | sed 's/^# \{0,1\}//'; }
 source tools/throughput/arguments.sh
 runs=3 seconds=6 samples=100 earlier=""
 while [ $# -gt 0 ]; do
@@ -55,7 +58,7 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for run in $(seq "$runs"); do
   for dir in "${builds[@]}"; do
     echo "throughput: run $run of $runs, $dir" >&2
-    for state in scope fastplot silent disconnected; do
+    for state in scope paused unmapped fastplot silent disconnected; do
       figure=$(measure "$dir" NativeProgram.CpuWhileWaiting KURVLUX_STATE=$state KURVLUX_SECONDS="$seconds")
       [ -n "$figure" ] || { echo "throughput: no CPU figure for $dir, $state" >&2; exit 1; }
       echo "build=$dir $figure" >>"$results"
@@ -65,6 +68,9 @@ for run in $(seq "$runs"); do
       [ -n "$figure" ] || { echo "throughput: no delay figure for $dir, $mode" >&2; exit 1; }
       echo "build=$dir $figure" >>"$results"
     done
+    figure=$(measure "$dir" NativeProgram.StreamingDelay KURVLUX_SECONDS="$seconds")
+    [ -n "$figure" ] || { echo "throughput: no streaming delay figure for $dir" >&2; exit 1; }
+    echo "build=$dir $figure" >>"$results"
   done
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -96,6 +102,8 @@ summary() {
 }
 printf '\n| state | build | CPU, %% of one core (median) | range | runs |\n|---|---|---:|---|---:|\n'
 summary CPU state cpu_per_s 100
+printf '\n| state | build | wake-ups per second (median) | range | runs |\n|---|---|---:|---|---:|\n'
+summary CPU state wakes_per_s 1
 printf '\n| mode | build | byte to screen, median ms (median of runs) | range | runs |\n|---|---|---:|---|---:|\n'
 summary DELAY mode median_ms 1
 printf '\n| mode | build | byte to screen, 99th percentile ms (median of runs) | range | runs |\n|---|---|---:|---|---:|\n'

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "acquisition/wake_plan.hpp"
 #include "render/plot_output.hpp"
 #include "serial/serial_port.hpp"
 #include "text/convert.hpp"
@@ -46,6 +47,8 @@ struct AcquisitionState {
   std::int32_t baudRate = 0;
   // What opening the port returned; the wait of an idle pass watches it.
   std::uintptr_t portHandle = 0;
+  // What the reads of late brought, for planning the waits.
+  RecentByteRate recentRate;
 };
 
 // The interfaces the acquisition code reaches the platform through.

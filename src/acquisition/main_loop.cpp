@@ -110,6 +110,7 @@ void MainLoop::readAndDispatch() {
   // Only what the read really delivered is new; the rest of the buffer still
   // holds an earlier read's bytes.
   const std::int32_t received = std::clamp(delivered, 0, wanted);
+  state_.recentRate.add(received);
   if (received <= 0) return;
   if (sink_) sink_->received(state_.receiveBuffer.data(), static_cast<std::size_t>(received));
   dispatch(received);
@@ -159,7 +160,10 @@ bool MainLoop::runPass() {
     readAndDispatch();
     // A pass that read bytes goes on at once, and so does one that just
     // dropped a failed connection.
-    if (state_.isConnected == 1 && state_.waitingCount <= 0) waitForInput(state_.portHandle);
+    if (state_.isConnected == 1 && state_.waitingCount <= 0) {
+      platform_.plot.finishPresent();
+      waitForInput(state_.portHandle);
+    }
   } else {
     waitForInput(0);
   }
@@ -183,7 +187,34 @@ void MainLoop::waitForInput(std::uintptr_t port) {
     const std::uint32_t elapsed = elapsedSince(state_.redrawStart, platform_.clock.tickCount());
     deadline = elapsed > idleRedrawInterval ? 0 : static_cast<int>(idleRedrawInterval + 1 - elapsed);
   }
-  platform_.events.waitForInput(port, deadline);
+  EventPump& events = platform_.events;
+  if (port == 0 || !events.plansWaits()) {
+    events.waitForInput(port, deadline);
+    return;
+  }
+  const WakePlan plan = planWake(wakeSituation(deadline));
+  if (plan.watchPort) platform_.ports.setWakeCount(serialPortId, plan.byteCount);
+  events.waitForInput(plan.watchPort ? port : 0, plan.deadline);
+}
+
+WakeSituation MainLoop::wakeSituation(int untilRedraw) {
+  Controls& controls = platform_.controls;
+  const std::uint32_t now = platform_.clock.tickCount();
+  state_.recentRate.update(now);
+  WakeSituation situation;
+  situation.paused = controls.controlState(pauseToggleId) != 0;
+  situation.seen = platform_.events.canvasSeen();
+  situation.oscilloscope = textEquals(controls.controlText(modeListId), plotModes[oscilloscopeMode].name);
+  // A frame takes 1001 samples once armed: the last one only closes it.
+  constexpr std::int32_t samplesPerFrame = 1001;
+  situation.bytesForFrame = state_.triggerArmed == 1 ? samplesPerFrame - state_.scopeColumn : samplesPerFrame;
+  constexpr std::int64_t statisticsPeriod = 1000;
+  situation.untilStatistics =
+      static_cast<std::int32_t>(statisticsPeriod - std::int64_t{elapsedSince(state_.intervalStart, now)});
+  situation.untilRedraw = untilRedraw;
+  situation.lineBytesPerSecond = state_.baudRate > 0 ? state_.baudRate / 10 : 0;
+  situation.recentBytesPerSecond = state_.recentRate.bytesPerSecond();
+  return situation;
 }
 
 void MainLoop::run() {

@@ -42,6 +42,8 @@ class MainLoop {
   bool nothingDraws();
   // Waits for the port (0: none), a message or the next re-show.
   void waitForInput(std::uintptr_t port);
+  // What the wait's plan depends on; brings the byte rate up to date.
+  WakeSituation wakeSituation(int untilRedraw);
 
   // Declared before the platform, which reaches the controls through it.
   PassControls passControls_;

@@ -38,6 +38,7 @@ void PlotCanvas::buildCanvas() {
 
 void PlotCanvas::clearCanvas() {
   if (!target_.isOpen()) return;
+  settleSnapshot();
   const PixelView& view = target_.view();
   if (!cleared_.empty() && clearedLayout_.rowLength == view.rowLength && clearedLayout_.width == view.width &&
       clearedLayout_.height == view.height) {
@@ -70,13 +71,31 @@ void PlotCanvas::copyToSnapshot() {
 }
 
 void PlotCanvas::presentCanvas() {
+  if (store_.showPending(imageControlId)) {
+    presentOwed_ = true;
+    return;
+  }
+  presentOwed_ = false;
   stopDrawing();
   copyToSnapshot();
   store_.showImage(imageControlId, drawingImage);
   startDrawing();
 }
 
+void PlotCanvas::finishPresent() {
+  if (presentOwed_ && !store_.showPending(imageControlId)) presentCanvas();
+}
+
+void PlotCanvas::settleSnapshot() {
+  if (!presentOwed_) return;
+  presentOwed_ = false;
+  stopDrawing();
+  copyToSnapshot();
+  startDrawing();
+}
+
 void PlotCanvas::presentAndClear() {
+  presentOwed_ = false;
   stopDrawing();
   if (store_.swapImages(drawingImage, snapshotImage)) {
     std::swap(drawingTouched_, snapshotTouched_);
@@ -95,6 +114,7 @@ void PlotCanvas::showCanvas() {
 }
 
 void PlotCanvas::showSnapshot() {
+  settleSnapshot();
   stopDrawing();
   store_.showImage(imageControlId, snapshotImage);
   startDrawing();

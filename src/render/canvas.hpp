@@ -34,8 +34,12 @@ class PlotCanvas {
   void buildCanvas();
   // Background and grid over the whole drawing image; nothing is shown.
   void clearCanvas();
-  // Image 3 becomes a copy of image 4, which the control then shows.
+  // Image 3 becomes a copy of image 4, which the control then shows. While
+  // the picture shown last still waits for the display's next frame, the
+  // present is held back instead: it would only replace that picture unseen.
   void presentCanvas();
+  // Makes a present that was held back, once the display's frame has come.
+  void finishPresent();
   // presentCanvas followed by clearCanvas, the same pictures for less work:
   // image 4's pixels would be copied into image 3 and then overwritten, so
   // the two images trade places instead and the control shows the finished
@@ -61,6 +65,9 @@ class PlotCanvas {
   void startDrawing();
   void drawBackgroundAndGrid();
   void copyToSnapshot();
+  // Image 3 takes a present that was held back, so it is again the last
+  // picture presented.
+  void settleSnapshot();
 
   ImageStore& store_;
   DrawingTarget target_;
@@ -72,6 +79,7 @@ class PlotCanvas {
   // Where images 4 and 3 differ from the cleared picture.
   TouchedColumns drawingTouched_;
   TouchedColumns snapshotTouched_;
+  bool presentOwed_ = false;
 };
 
 }  // namespace kurvlux

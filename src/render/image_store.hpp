@@ -38,6 +38,9 @@ class ImageStore {
                                   std::uintptr_t bitmap) = 0;
   // The control displays the image and repaints before this returns.
   virtual void showImage(int control, int number) = 0;
+  // True while the picture last shown in the control waits for the display's
+  // next frame; a store that repaints at once never has one waiting.
+  virtual bool showPending(int /*control*/) { return false; }
 };
 
 }  // namespace kurvlux

@@ -1,8 +1,9 @@
 // The pixels stay in the layout of a Windows DIB, so the portable raster
 // draws the same bytes on both platforms; only painting converts them. A
 // picture may be shown thousands of times a second while GTK paints at most
-// once per display refresh: the conversion waits for the paint and then
-// covers only what differs from the picture converted before.
+// once per display refresh: the conversion waits for the display's next
+// frame, covers only what differs from the picture converted before, and
+// only that box is painted.
 #include "render/image_store_gtk.hpp"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ ImageStoreGtk::~ImageStoreGtk() {
   // that are gone.
   for (const auto& control : imageControls_) {
     g_signal_handlers_disconnect_by_data(control->area, control.get());
+    if (control->tick != 0) gtk_widget_remove_tick_callback(control->area, control->tick);
     g_object_set_data(G_OBJECT(control->area), "kurvlux-image-control", nullptr);
     g_object_unref(control->area);
     if (control->picture) cairo_surface_destroy(control->picture);
@@ -66,7 +68,8 @@ std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
   std::optional<Image> image = Image::black(nextHandle_, width, height);
   // The open image keeps its memory: the view handed out must stay valid.
   if (number < 0 || !image || number == open_) return 0;
-  convertBeforeChange(number);
+  keepShownPicture(number, false);
+  forgetTwins(number);
   ++nextHandle_;
   images_[number] = std::move(*image);
   return images_[number].handle;
@@ -75,7 +78,8 @@ std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
 PixelView ImageStoreGtk::startDrawing(int number) {
   Image* image = find(number);
   if (!image) return PixelView{};
-  convertBeforeChange(number);
+  keepShownPicture(number, false);
+  forgetTwins(number);
   open_ = number;
   return image->view();
 }
@@ -86,10 +90,15 @@ std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
   const Image* from = find(source);
   if (!from || target < 0 || target == open_) return 0;
   if (source == target) return from->handle;
-  convertBeforeChange(target);
   Image* to = find(target);
-  if (to && to->width == from->width && to->height == from->height) {
+  const bool sameSize = to && to->width == from->width && to->height == from->height;
+  keepShownPicture(target, sameSize);
+  forgetTwins(target);
+  copiedFrom_ = source;
+  copiedTo_ = target;
+  if (sameSize) {
     // Same size: the copy reuses the target's memory and keeps its handle.
+    to->pixels.resize(from->pixels.size());
     std::copy(from->pixels.begin(), from->pixels.end(), to->pixels.begin());
     return to->handle;
   }
@@ -99,6 +108,16 @@ std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
   return images_[target].handle;
 }
 
+int ImageStoreGtk::twinOf(int number) const {
+  if (number == copiedFrom_) return copiedTo_;
+  if (number == copiedTo_) return copiedFrom_;
+  return -1;
+}
+
+void ImageStoreGtk::forgetTwins(int number) {
+  if (number == copiedFrom_ || number == copiedTo_) copiedFrom_ = copiedTo_ = -1;
+}
+
 bool ImageStoreGtk::swapImages(int first, int second) {
   Image* a = find(first);
   Image* b = find(second);
@@ -106,6 +125,8 @@ bool ImageStoreGtk::swapImages(int first, int second) {
   // Handles go with the pixels, so a control waiting to paint a picture
   // still finds it unchanged.
   std::swap(*a, *b);
+  forgetTwins(first);
+  forgetTwins(second);
   return true;
 }
 
@@ -128,9 +149,15 @@ void ImageStoreGtk::controlSetState(GtkWidget* area, std::intptr_t value) {
     control->store->show(*control, static_cast<std::uintptr_t>(value));
 }
 
+gboolean ImageStoreGtk::onTick(GtkWidget*, GdkFrameClock*, gpointer data) {
+  auto* control = static_cast<ImageControl*>(data);
+  control->tick = 0;
+  if (control->pending) control->store->convert(*control);
+  return G_SOURCE_REMOVE;
+}
+
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   auto* control = static_cast<ImageControl*>(data);
-  control->drawQueued = false;
   if (control->pending) control->store->convert(*control);
   if (control->picture) {
     cairo_set_source_surface(cairo, control->picture, 0, 0);
@@ -169,6 +196,12 @@ void ImageStoreGtk::showImage(int control, int number) {
   if (record) show(*record, imageHandle(number));
 }
 
+bool ImageStoreGtk::showPending(int control) {
+  GtkWidget* area = controls_.controlWidget(control);
+  const ImageControl* record = area ? controlOf(area) : nullptr;
+  return record != nullptr && record->tick != 0;
+}
+
 void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
   const int number = bitmap ? numberOfHandle(bitmap) : -1;
   // A handle that names no image leaves the picture last shown on screen.
@@ -185,40 +218,65 @@ void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
     gtk_widget_set_size_request(control.area, image.width, image.height);
   }
   control.pending = true;
-  if (!control.drawQueued) {
-    control.drawQueued = true;
-    gtk_widget_queue_draw(control.area);
-  }
+  control.source = bitmap;
+  control.holding = false;
+  // At most one conversion and one paint per frame of the display.
+  if (control.tick == 0) control.tick = gtk_widget_add_tick_callback(control.area, onTick, &control, nullptr);
 }
 
 // Until it is painted, a shown picture lives only in its image; before that
-// image changes, the picture is converted, so what GTK paints later is still
-// exactly the picture that was shown, never one being drawn.
-void ImageStoreGtk::convertBeforeChange(int number) {
-  const Image* image = find(number);
+// image changes, the picture moves to an unchanged copy of it, or with the
+// image's memory into the control when the image is written over, or else
+// it is converted: what GTK paints later is still exactly the picture that
+// was shown, never one being drawn. A chart that shows a picture per value
+// thus converts once per display frame, not once per value.
+void ImageStoreGtk::keepShownPicture(int number, bool overwritten) {
+  Image* image = find(number);
   if (!image) return;
   for (const auto& control : imageControls_) {
-    if (control->pending && control->bitmap == image->handle) convert(*control);
+    if (!control->pending || control->holding || control->source != image->handle) continue;
+    const Image* twin = find(twinOf(number));
+    if (twin && twin->width == image->width && twin->height == image->height) {
+      control->source = twin->handle;
+    } else if (overwritten) {
+      std::swap(control->held.pixels, image->pixels);
+      control->held.width = image->width;
+      control->held.height = image->height;
+      control->held.rowLength = image->rowLength;
+      control->holding = true;
+      control->source = 0;
+      // The image's contents are about to be written over; only its size counts.
+      image->pixels.resize(control->held.pixels.size());
+    } else {
+      convert(*control);
+    }
   }
 }
 
-void ImageStoreGtk::convert(ImageControl& control) {
+PixelBox ImageStoreGtk::convert(ImageControl& control) {
   control.pending = false;
-  const int number = numberOfHandle(control.bitmap);
-  if (number < 0 || !control.picture) return;
-  const Image& image = images_.at(number);
+  const bool holding = std::exchange(control.holding, false);
+  const int number = holding ? -1 : numberOfHandle(control.source);
+  if ((!holding && number < 0) || !control.picture) return {};
+  const Image& image = holding ? control.held : images_.at(number);
+  if (image.width != cairo_image_surface_get_width(control.picture) ||
+      image.height != cairo_image_surface_get_height(control.picture))
+    return {};
   const std::size_t bytes = image.pixels.size();
   PixelBox box{0, 0, image.width, image.height};
   const bool known = control.converted.size() == bytes;
   if (known)
     box = changedArea(control.converted.data(), image.pixels.data(), image.rowLength, image.width,
                       image.height);
-  if (box.empty()) return;
+  if (box.empty()) return box;
   convertBox(image.pixels.data(), image.rowLength, image.height, box, control.picture);
   convertedPixels_ += std::int64_t{box.width} * box.height;
+  // Only the box that changed is painted anew; the rest of the window keeps
+  // what it shows.
+  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
   if (!known) {
     control.converted = image.pixels;
-    return;
+    return box;
   }
   // Memory rows run bottom-up.
   for (int y = box.y; y < box.y + box.height; ++y) {
@@ -229,6 +287,7 @@ void ImageStoreGtk::convert(ImageControl& control) {
                 3 * static_cast<std::size_t>(box.width),
                 control.converted.begin() + static_cast<std::ptrdiff_t>(offset));
   }
+  return box;
 }
 
 std::optional<PixelImage> ImageStoreGtk::shownPicture(int control) {

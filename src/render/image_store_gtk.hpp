@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "render/changed_area.hpp"
 #include "render/image_store.hpp"
 #include "render/pixel_image.hpp"
 #include "ui/controls_gtk.hpp"
@@ -35,6 +36,8 @@ class ImageStoreGtk final : public ImageStore {
   // frame that follows; the pixels are converted for cairo only then, or
   // earlier if the image is about to change before that.
   void showImage(int control, int number) override;
+  // Until the display's next frame has begun.
+  bool showPending(int control) override;
 
   // The picture the control shows (or shows at its next paint), in the image
   // layout; nothing while it shows none.
@@ -50,10 +53,16 @@ class ImageStoreGtk final : public ImageStore {
     GtkWidget* area = nullptr;
     std::uintptr_t bitmap = 0;
     cairo_surface_t* picture = nullptr;
-    // The image named by `bitmap` holds the picture last shown, not yet
-    // converted into `picture`.
+    // The picture last shown is not yet converted into `picture`. It is in
+    // the image with the handle `source` (the one shown, or an unchanged
+    // copy of it), or in `held` when `holding`.
     bool pending = false;
-    bool drawQueued = false;
+    std::uintptr_t source = 0;
+    bool holding = false;
+    // A picture kept when its image was overwritten before the paint: the
+    // two trade their memory, so keeping it costs no copy.
+    Image held;
+    guint tick = 0;  // the frame clock's callback while one is queued
     // The pixels `picture` was last converted from, in the image layout, so
     // a conversion touches only where the new picture differs; empty while
     // `picture` holds nothing known.
@@ -63,18 +72,29 @@ class ImageStoreGtk final : public ImageStore {
   Image* find(int number);
   int numberOfHandle(std::uintptr_t handle) const;
   void show(ImageControl& control, std::uintptr_t bitmap);
-  void convert(ImageControl& control);
-  void convertBeforeChange(int number);
+  // Converts the pending picture where it changed; the box converted.
+  PixelBox convert(ImageControl& control);
+  // Before image `number` changes: a control whose pending picture is in it
+  // keeps that picture (`overwritten`: the whole image is about to be
+  // written over).
+  void keepShownPicture(int number, bool overwritten);
+  // The image that another is an unchanged copy of, -1 if none.
+  int twinOf(int number) const;
+  void forgetTwins(int number);
   static ImageControl* controlOf(GtkWidget* area);
   static std::intptr_t controlState(GtkWidget* area);
   static void controlSetState(GtkWidget* area, std::intptr_t value);
   static gboolean onDraw(GtkWidget* area, cairo_t* cairo, gpointer control);
+  static gboolean onTick(GtkWidget* area, GdkFrameClock* clock, gpointer control);
 
   ControlTableGtk& controls_;
   std::map<int, Image> images_;
   std::vector<std::unique_ptr<ImageControl>> imageControls_;
   std::uintptr_t nextHandle_ = 1;
   int open_ = -1;
+  // The last copy's source and target, while neither has changed since.
+  int copiedFrom_ = -1;
+  int copiedTo_ = -1;
   std::int64_t convertedPixels_ = 0;
 };
 

@@ -22,6 +22,9 @@ class PlotOutput {
   virtual std::int32_t drawRollingPoint(std::int32_t value, std::int32_t kind) = 0;
   // Shows the snapshot image (the last presented picture) in the image control.
   virtual void showSnapshot() = 0;
+  // A pass that found nothing to read: a present held back for the
+  // display's next frame is made now, if that frame has come.
+  virtual void finishPresent() {}
 };
 
 }  // namespace kurvlux

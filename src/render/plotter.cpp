@@ -29,4 +29,6 @@ void Plotter::showSnapshot() {
   canvas_.showSnapshot();
 }
 
+void Plotter::finishPresent() { canvas_.finishPresent(); }
+
 }  // namespace kurvlux

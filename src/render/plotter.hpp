@@ -20,6 +20,7 @@ class Plotter final : public PlotOutput {
   std::int32_t drawScopePoint(std::int32_t value) override;
   std::int32_t drawRollingPoint(std::int32_t value, std::int32_t kind) override;
   void showSnapshot() override;
+  void finishPresent() override;
 
   PlotCanvas& canvas() { return canvas_; }
   const ScopeTrace& scopeTrace() const { return scope_; }

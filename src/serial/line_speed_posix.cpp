@@ -27,6 +27,13 @@ bool setLineSpeed(int fd, std::uint32_t bitsPerSecond) {
   return retryOnSignal([&] { return ioctl(fd, TCSETS2, &settings); }) == 0;
 }
 
+bool setReadMinimum(int fd, std::uint8_t count) {
+  termios2 settings{};
+  if (retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) != 0) return false;
+  settings.c_cc[VMIN] = count;
+  return retryOnSignal([&] { return ioctl(fd, TCSETS2, &settings); }) == 0;
+}
+
 LineRates lineRates(int fd) {
   termios2 settings{};
   if (retryOnSignal([&] { return ioctl(fd, TCGETS2, &settings); }) != 0) return {};

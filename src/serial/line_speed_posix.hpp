@@ -13,6 +13,10 @@ namespace kurvlux {
 // (BOTHER), leaving every other setting as it is. False when refused.
 bool setLineSpeed(int fd, std::uint32_t bitsPerSecond);
 
+// How many bytes must wait before the terminal counts as readable to poll
+// (VMIN, with VTIME 0), every other setting as it is. False when refused.
+bool setReadMinimum(int fd, std::uint8_t count);
+
 struct LineRates {
   std::uint32_t input = 0;
   std::uint32_t output = 0;

@@ -36,6 +36,9 @@ class SerialPorts {
   // refused open, or a failed port before it is closed. Empty where the
   // platform says nothing in the window, as on Windows.
   virtual Text failureMessage(int /*id*/) { return {}; }
+  // A wait on the port's handle ends only once this many bytes (1 to 255)
+  // wait, where the driver can do so; elsewhere it ends with the first byte.
+  virtual void setWakeCount(int /*id*/, std::int32_t /*count*/) {}
   // -1 closes every open port.
   virtual void closePort(int id) = 0;
   virtual void closeAllPorts() = 0;

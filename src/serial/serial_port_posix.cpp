@@ -270,6 +270,21 @@ std::int32_t SerialPortsPosix::readPortBytes(int id, std::uint8_t* buffer, std::
   return done;
 }
 
+void SerialPortsPosix::setWakeCount(int id, std::int32_t count) {
+  constexpr std::int32_t largestCount = 255;
+  count = std::clamp(count, 1, largestCount);
+  int fd = -1;
+  {
+    std::lock_guard guard(lock_);
+    PortEntryPosix* entry = entryOf(id);
+    if (entry == nullptr || entry->hold.fd < 0 || entry->wakeCount == count) return;
+    fd = entry->hold.fd;
+    // Asked once: a driver that refuses would refuse every time.
+    entry->wakeCount = count;
+  }
+  setReadMinimum(fd, static_cast<std::uint8_t>(count));
+}
+
 bool SerialPortsPosix::portFailed(int id) {
   std::lock_guard guard(lock_);
   const PortEntryPosix* entry = entryOf(id);

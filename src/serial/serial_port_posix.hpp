@@ -18,9 +18,10 @@ namespace kurvlux {
 
 struct PortEntryPosix {
   PortHold hold;
-  bool failed = false;  // the count or a read found the device gone since the open
-  dev_t device = 0;     // the device number: two paths to one device are one port
-  std::string path;     // the path it was opened with
+  bool failed = false;         // the count or a read found the device gone since the open
+  dev_t device = 0;            // the device number: two paths to one device are one port
+  std::string path;            // the path it was opened with
+  std::int32_t wakeCount = 1;  // the VMIN the port has now
 };
 
 class SerialPortsPosix final : public SerialPorts {
@@ -45,6 +46,10 @@ class SerialPortsPosix final : public SerialPorts {
   std::int32_t readPortBytes(int id, std::uint8_t* buffer, std::int32_t length) override;
   bool portFailed(int id) override;
   Text failureMessage(int id) override;
+  // Through VMIN: the terminal's line discipline reports it readable to poll
+  // only once that many bytes wait; a read still takes what is there. The
+  // put-back on every ending restores the count found at the open.
+  void setWakeCount(int id, std::int32_t count) override;
   void closePort(int id) override;
   void closeAllPorts() override;
   // Notes which board each USB name leads to, so that a board that comes

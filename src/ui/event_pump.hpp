@@ -28,6 +28,13 @@ class EventPump {
   // is there already; it handles none of them. A pump whose loop polls
   // returns sooner.
   virtual void waitForInput(std::uintptr_t port, int milliseconds) = 0;
+  // A pump whose wait really sleeps lets the loop plan it (wake_plan.hpp):
+  // fewer wakes while nothing new can be seen. One that polls keeps the loop
+  // as it is.
+  virtual bool plansWaits() const { return false; }
+  // Whether any part of the canvas can be seen (not minimised, unmapped or
+  // fully covered).
+  virtual bool canvasSeen() const { return true; }
   // A modal box with an OK button, owned by the program's window. A platform
   // that can choose the box's font sets program code in a fixed-width one.
   virtual void showMessage(TextView title, TextView text, MessageFont font) = 0;

@@ -22,6 +22,8 @@ class EventPumpGtk final : public EventPump {
   // signals, its timers) and on the port's descriptor, and dispatches
   // nothing: the next fetch handles what woke it.
   void waitForInput(std::uintptr_t port, int milliseconds) override;
+  bool plansWaits() const override { return true; }
+  bool canvasSeen() const override { return window_.seen(); }
   // Modal and blocking: returns when the user has pressed OK or closed it,
   // or another client destroyed it.
   void showMessage(TextView title, TextView text, MessageFont font) override;

@@ -63,8 +63,34 @@ bool MainWindowGtk::open(int id, TextView title, int clientWidth, int clientHeig
   gdk_window_add_filter(nullptr, onNativeEvent, this);
   g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), this);
   g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), this);
+  // The loop reads in batches while nothing of the canvas can be seen.
+  gtk_widget_add_events(window, GDK_VISIBILITY_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+  for (const char* signal : {"map-event", "unmap-event", "window-state-event", "visibility-notify-event"}) {
+    g_signal_connect(window, signal, G_CALLBACK(onMapChange), this);
+  }
   gtk_widget_show_all(window);
   return true;
+}
+
+gboolean MainWindowGtk::onMapChange(GtkWidget*, GdkEvent* event, gpointer self) {
+  auto* window = static_cast<MainWindowGtk*>(self);
+  switch (event->type) {
+    case GDK_MAP:
+      window->mapped_ = true;
+      break;
+    case GDK_UNMAP:
+      window->mapped_ = false;
+      break;
+    case GDK_WINDOW_STATE:
+      window->minimised_ = (event->window_state.new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+      break;
+    case GDK_VISIBILITY_NOTIFY:
+      window->covered_ = event->visibility.state == GDK_VISIBILITY_FULLY_OBSCURED;
+      break;
+    default:
+      break;
+  }
+  return FALSE;
 }
 
 void MainWindowGtk::recordClose() {

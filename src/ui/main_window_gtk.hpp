@@ -44,18 +44,25 @@ class MainWindowGtk {
   // as if OK had been pressed.
   void setOpenBox(GtkDialog* box) { openBox_ = box; }
   GtkDialog* openBox() const { return openBox_; }
+  // False while the window is unmapped, minimised or fully covered, as the
+  // window system last told.
+  bool seen() const { return mapped_ && !minimised_ && !covered_; }
 
  private:
   static gboolean onDelete(GtkWidget* window, GdkEvent* event, gpointer self);
   static void onEvent(GdkEvent* event, gpointer self);
   static GdkFilterReturn onNativeEvent(GdkXEvent* native, GdkEvent* event, gpointer self);
   static gboolean onKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self);
+  static gboolean onMapChange(GtkWidget* window, GdkEvent* event, gpointer self);
 
   int id_ = -1;
   GtkWindow* window_ = nullptr;
   GtkFixed* layout_ = nullptr;
   GtkDialog* openBox_ = nullptr;
   bool ending_ = false;
+  bool mapped_ = true;
+  bool minimised_ = false;
+  bool covered_ = false;
   std::vector<GtkWidget*> focusOrder_;
   EventQueue events_;
   GdkDisplay* trapped_ = nullptr;  // the display whose X errors the window's life ignores

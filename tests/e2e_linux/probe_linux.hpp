@@ -68,6 +68,8 @@ class Program {
   bool destroyBox(int timeoutMs = 10000);
   bool running();
   pid_t pid() const { return pid_; }
+  // The program's X window, 0 when there is none.
+  unsigned long window() const { return window_; }
   // Everything the program wrote on standard error so far. When the test
   // has failed, it is printed at the end with the last steps taken.
   std::string standardError() const;

@@ -65,6 +65,9 @@ class FakeSerialPorts final : public SerialPorts {
     log.push_back("why " + std::to_string(id));
     return failureText;
   }
+  void setWakeCount(int id, std::int32_t count) override {
+    log.push_back("wake count " + std::to_string(id) + " " + std::to_string(count));
+  }
   void closePort(int id) override {
     log.push_back("close " + std::to_string(id));
     if (id == openId || id == -1) {

@@ -53,6 +53,9 @@ class MemoryImageStore final : public ImageStore {
   void createImageControl(int control, int x, int y, int width, int height,
                           std::uintptr_t bitmap) override;
   void showImage(int control, int number) override;
+  bool showPending(int) override { return showsPending; }
+  // What showPending answers.
+  bool showsPending = false;
 
   const MemoryImage* image(int number) const;
   ColourValue pixel(int number, int x, int y) const;

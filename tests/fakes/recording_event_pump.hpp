@@ -35,6 +35,8 @@ class RecordingEventPump final : public EventPump {
   }
   void pauseMilliseconds(int milliseconds) override { pauses.push_back(milliseconds); }
   void waitForInput(std::uintptr_t port, int milliseconds) override { waits.push_back({port, milliseconds}); }
+  bool plansWaits() const override { return plans; }
+  bool canvasSeen() const override { return seen; }
   void showMessage(TextView title, TextView text, MessageFont font) override {
     messages.push_back(ShownMessage{Text(title), Text(text), font});
     if (whileMessageOpen) whileMessageOpen();
@@ -46,6 +48,8 @@ class RecordingEventPump final : public EventPump {
   std::vector<ShownMessage> messages;
   std::function<void()> whileMessageOpen;
   int fetches = 0;
+  bool plans = false;
+  bool seen = true;
 };
 
 }  // namespace kurvlux::fakes

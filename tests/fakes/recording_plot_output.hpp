@@ -67,6 +67,8 @@ class RecordingPlotOutput final : public PlotOutput {
     calls.push_back(snapshotCall());
     if (onCall) onCall(calls.back());
   }
+  void finishPresent() override { ++presentsFinished; }
+  int presentsFinished = 0;
 
   int count(PlotCallKind kind) const {
     int n = 0;

@@ -223,6 +223,8 @@ TEST(SerialPortPosix, ClosingLeavesTheDeviceAsFoundAndFree) {
         EXPECT_EQ(asOpen, std::make_tuple(O_NONBLOCK, FD_CLOEXEC, 1, cc_t{1}, 0u, 0u, tcflag_t{CS8 | CLOCAL | CREAD},
                                           std::uint32_t(asked), std::uint32_t(asked)));
       }
+      // The count the loop's waits set is put back like every other setting.
+      ports.setWakeCount(programPortId, 200);
       if (close == port) ports.closePort(programPortId);
       if (close == all) ports.closePort(-1);
       const auto again = [&] { return int(ports.openPort(programPortId, textFromUtf8(other.path), settings)); };

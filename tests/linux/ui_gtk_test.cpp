@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -20,6 +24,7 @@
 #include "render/canvas.hpp"
 #include "render/image_store_gtk.hpp"
 #include "render/raster.hpp"
+#include "serial/line_speed_posix.hpp"
 #include "text/utf8_text.hpp"
 #include "serial/port_names.hpp"
 #include "ui/info_message.hpp"
@@ -263,6 +268,9 @@ TEST_F(GtkShell, ScreenShowsThePictureLastShownWhileDrawingGoesOn) {
        }},
   };
   for (const auto& [what, step] : steps) {
+    // Each step starts after the display's frame, so the canvas holds no
+    // present back and each picture shown is one the reference shows.
+    while (images.showPending(imageControlId)) gtk_main_iteration_do(TRUE);
     step(canvas, images);
     step(reference, memory);
     EXPECT_TRUE(screenShows(area, memory.control(imageControlId)->lastShown.pixels)) << what;
@@ -337,6 +345,20 @@ TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
   images.showImage(imageControlId, 3);
   EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
   EXPECT_EQ(images.convertedPixels(), whole + 49);
+  // Chart columns, a diagonal of 50 on green, each presented as a chart does
+  // (drawn on 4, copied into 3, 4 shown and opened again): one box, converted
+  // at the paint.
+  images.copyImage(4, 3), images.showImage(imageControlId, 3), paintedPixel(area, 0, 0);
+  const std::int64_t green = images.convertedPixels();
+  for (int x = 200; x < 250; ++x) {
+    DrawingTarget(images.startDrawing(4)).drawLine(x, x - 150, x, x - 150, 0xFF);
+    images.stopDrawing(), images.copyImage(4, 3), images.showImage(imageControlId, 4);
+  }
+  images.startDrawing(4);
+  EXPECT_EQ(images.convertedPixels(), green) << "converted before the paint";
+  EXPECT_EQ(paintedPixel(area, 249, 99), 0xFF0000u);
+  EXPECT_EQ(images.convertedPixels(), green + 50 * 50) << "not one box at the paint";
+  images.stopDrawing();
   gtk_widget_destroy(area);
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
@@ -407,6 +429,44 @@ TEST_F(GtkShell, AnIdleWaitEndsWithWhatTheLoopWaitsFor) {
     const double waited = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
     EXPECT_GE(waited, c.lasts) << c.what << ": returned before anything woke it";
     EXPECT_EQ(pump.fetchEvent(), c.recorded ? closeEvent : 0) << c.what;
+  }
+  g_main_context_unref(quiet);
+}
+
+TEST_F(GtkShell, AWaitOnATerminalEndsOnceItsByteCountWaits) {
+  EventPumpGtk& pump = ui->eventPump();
+  signal(SIGALRM, SIG_DFL);
+  GMainContext* quiet = g_main_context_new();
+  // A pipe has no count to honour: its first byte ends the wait, as a port
+  // whose line discipline ignores the count does.
+  for (const bool terminal : {true, false}) {
+    int near = -1, far = -1, ends[2];
+    termios raw{};
+    if (terminal) {
+      ASSERT_EQ(openpty(&near, &far, nullptr, nullptr, nullptr), 0);
+      ASSERT_EQ(tcgetattr(far, &raw), 0);
+      cfmakeraw(&raw), fcntl(far, F_SETFL, O_NONBLOCK);
+      ASSERT_EQ(tcsetattr(far, TCSANOW, &raw), 0);
+    } else {
+      ASSERT_EQ(pipe(ends), 0);
+      far = ends[0], near = ends[1];
+    }
+    EXPECT_EQ(setReadMinimum(far, 100), terminal);
+    ASSERT_EQ(write(near, std::string(10, 'x').data(), 10), 10);
+    const auto port = static_cast<std::uintptr_t>(far);
+    alarm(30);
+    g_main_context_push_thread_default(quiet);
+    if (terminal) {
+      // Ten bytes of a hundred: only the deadline ends it.
+      const auto start = std::chrono::steady_clock::now();
+      pump.waitForInput(port, 100);
+      EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(99)) << "ended by 10 bytes";
+      ASSERT_EQ(write(near, std::string(90, 'x').data(), 90), 90);
+    }
+    pump.waitForInput(port, noDeadline);  // a wait that never ends is ended by the alarm
+    g_main_context_pop_thread_default(quiet);
+    alarm(0);
+    close(near), close(far);
   }
   g_main_context_unref(quiet);
 }

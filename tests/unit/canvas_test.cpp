@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/memory_image_store.hpp"
@@ -97,6 +98,37 @@ TEST_F(CanvasFixture, EveryOperationLeavesThePicturesOfWholeCopies) {
   EXPECT_EQ(store.copies, 1 + static_cast<int>(std::count(script.begin(), script.end(), 'p')));
   EXPECT_EQ(store.openImage(), PlotCanvas::drawingImage);
   EXPECT_TRUE(store.violations.empty());
+}
+
+// While the last picture shown waits for the display's frame, a present is
+// held back; the frame's coming, a clear, a re-show of the snapshot or a
+// frame's end each make it, so image 3 never lags behind.
+TEST_F(CanvasFixture, APresentHeldBackForTheDisplaysFrameIsNeverLost) {
+  std::vector<std::uint8_t> drawing = image(4).pixels, snapshot = drawing, shown = drawing;
+  const std::vector<std::uint8_t> clean = drawing;
+  DrawingTarget model(PixelView{drawing.data(), image(4).rowLength, 1000, 256});
+  // w: a frame waits, f: it came (the loop finishes a present), l: line,
+  // p: present, c: clear, n: show snapshot, x: present and clear.
+  const std::string script = "wlplplpflpfwlpnlpfwlplcfwlpxlpfwlplpf";
+  bool owed = false;
+  for (std::size_t step = 0; step < script.size(); ++step) {
+    const int k = static_cast<int>(step);
+    const auto settle = [&] { if (std::exchange(owed, false)) snapshot = drawing; };
+    switch (script[step]) {
+      case 'w': store.showsPending = true; break;
+      case 'f': store.showsPending = false, canvas.finishPresent(), shown = owed ? drawing : shown, settle(); break;
+      case 'l': canvas.drawLine(k * 37, k * 11, k * 37 + 5, k, 0xFF), model.drawLine(k * 37, k * 11, k * 37 + 5, k, 0xFF); break;
+      case 'p':
+        if (canvas.presentCanvas(), owed = store.showsPending; !owed) snapshot = shown = drawing;
+        break;
+      case 'c': canvas.clearCanvas(), settle(), drawing = clean; break;
+      case 'n': canvas.showSnapshot(), settle(), shown = snapshot; break;
+      case 'x': canvas.presentAndClear(), owed = false, snapshot = shown = drawing, drawing = clean; break;
+    }
+    ASSERT_EQ(image(3).pixels, snapshot) << "image 3 after " << script.substr(0, step + 1);
+    ASSERT_EQ(control().lastShown.pixels, shown) << "shown after " << script.substr(0, step + 1);
+    ASSERT_EQ(image(4).pixels, drawing) << "image 4 after " << script.substr(0, step + 1);
+  }
 }
 
 TEST(MemoryImageStore, ReportsBrokenProtocol) {

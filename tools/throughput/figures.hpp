@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -26,6 +27,22 @@ inline double cpuSeconds(pid_t pid) {
     if (i >= 14) ticks += std::strtod(field.c_str(), nullptr);
   }
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// How often the process's threads gave up the processor of their own accord
+// (a wait that slept), summed over its threads.
+inline long voluntarySwitches(pid_t pid) {
+  long total = 0;
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task/";
+  std::error_code gone;
+  for (const auto& task : std::filesystem::directory_iterator(tasks, gone)) {
+    std::ifstream status(task.path() / "status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+        total += std::strtol(line.c_str() + 24, nullptr, 10);
+    }
+  }
+  return total;
 }
 
 template <typename Number>

@@ -3,8 +3,11 @@
 // tests/e2e_linux/run_e2e_linux.sh with the throughput probe.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #include "e2e_linux/native_fixture.hpp"
 #include "throughput/figures.hpp"
@@ -16,10 +19,12 @@ using namespace kurvlux;
 using Clock = std::chrono::steady_clock;
 
 // KURVLUX_STATE: "scope" (a sine at the line rate of 250000 baud in
-// "Oszilloskop"), "fastplot" (the same in "schneller Plot"), "silent"
-// (connected to a board that sends nothing) or "disconnected". Prints the
-// program's user plus system CPU seconds per second of wall time over
-// KURVLUX_SECONDS (at least 5).
+// "Oszilloskop"), "paused" (the same, paused), "unmapped" (the same with the
+// window unmapped, as a minimised one is), "fastplot" (the sine in "schneller
+// Plot"), "silent" (connected to a board that sends nothing) or
+// "disconnected". Prints the program's user plus system CPU seconds and its
+// voluntary task switches (the waits it slept in) per second of wall time
+// over KURVLUX_SECONDS (at least 5).
 TEST_F(NativeProgram, CpuWhileWaiting) {
   const std::string state = std::getenv("KURVLUX_STATE") ? std::getenv("KURVLUX_STATE") : "scope";
   const long seconds = std::max(5L, environmentNumber("KURVLUX_SECONDS", 6));
@@ -37,18 +42,48 @@ TEST_F(NativeProgram, CpuWhileWaiting) {
   if (state != "disconnected") {
     ASSERT_TRUE(pressConnect());
   }
-  if (state == "scope" || state == "fastplot") {
+  const bool streaming = state != "silent" && state != "disconnected";
+  if (streaming) {
     ASSERT_TRUE(probe::waitUntil([&] { return leadingNumber(program.statusText(1)) > 0; }));
   }
+  if (state == "paused") {
+    program.click(pauseToggleId);
+    ASSERT_TRUE(probe::waitUntil([&] { return program.pressed(pauseToggleId); }));
+  }
+  if (state == "unmapped") {
+    ASSERT_EQ(std::system(("xdotool windowunmap --sync " + std::to_string(program.window())).c_str()), 0);
+  }
   probe::sleepMs(1500);
+  // KURVLUX_TRACE names a file for `strace -c` of the measured seconds,
+  // KURVLUX_PERF one for `perf record` (both slow the program, so the CPU
+  // figures are then not its own).
+  const std::string pid = std::to_string(program.pid()), limit = "timeout -s INT " + std::to_string(seconds);
+  if (const char* trace = std::getenv("KURVLUX_TRACE")) {
+    ASSERT_EQ(std::system((limit + " strace -c -f -p " + pid + " -o " + trace + " 2>/dev/null &").c_str()),
+              0);
+  }
+  if (const char* profile = std::getenv("KURVLUX_PERF")) {
+    ASSERT_EQ(
+        std::system((limit + " perf record -q -F 997 -g -p " + pid + " -o " + profile + " >/dev/null 2>&1 &")
+                        .c_str()),
+        0);
+  }
   const double cpuBefore = cpuSeconds(program.pid());
+  const long switchesBefore = voluntarySwitches(program.pid());
   const auto start = Clock::now();
   probe::sleepMs(static_cast<int>(seconds * 1000));
   const double cpu = cpuSeconds(program.pid()) - cpuBefore;
+  const long switches = voluntarySwitches(program.pid()) - switchesBefore;
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  if (state == "unmapped") {
+    ASSERT_EQ(std::system(("xdotool windowmap --sync " + std::to_string(program.window())).c_str()), 0);
+  }
+  // The statistics went on meanwhile: "Werte/s" near the line rate.
+  const long values = streaming ? leadingNumber(program.statusText(1)) : 0;
   const bool connected = program.pressed(connectToggleId);
   EXPECT_EQ(program.close(), 0);
-  std::printf("CPU state=%s cpu_per_s=%.4f wall_s=%.1f connected=%d\n", state.c_str(), cpu / wall, wall,
+  std::printf("CPU state=%s cpu_per_s=%.4f wakes_per_s=%.0f values_per_s=%ld wall_s=%.1f connected=%d\n",
+              state.c_str(), cpu / wall, static_cast<double>(switches) / wall, values, wall,
               connected ? 1 : 0);
 }
 
@@ -105,6 +140,86 @@ TEST_F(NativeProgram, ByteToScreenDelay) {
   std::printf("DELAY mode=%s samples=%zu median_ms=%.2f p99_ms=%.2f max_ms=%.2f grabs_per_sample=%.1f\n",
               scope ? "scope" : "fastplot", delays.size(), quantile(delays, 0.5), quantile(delays, 0.99),
               quantile(delays, 1.0), static_cast<double>(grabs) / static_cast<double>(delays.size()));
+}
+
+// While the board streams: it completes a frame of a new level every 40 ms,
+// sending 25 bytes every millisecond (the line rate of 250000 baud, in
+// USB-sized chunks), in "Oszilloskop" with "aus". The probe reads the
+// canvas from the screen as often as it can and times each frame from the
+// write that completed it to its first sight. KURVLUX_SECONDS long (at
+// least 5); median and 99th percentile of the frames seen.
+TEST_F(NativeProgram, StreamingDelay) {
+  const long seconds = std::max(5L, environmentNumber("KURVLUX_SECONDS", 8));
+  ScriptedBoard scripted;
+  ASSERT_TRUE(program.start({scripted.device()}));
+  program.typeInto(thresholdBoxId, "aus");
+  ASSERT_TRUE(probe::waitUntil([&] { return program.text(thresholdBoxId) == "aus"; }));
+  ASSERT_TRUE(pressConnect());
+  // A frame takes 1001 samples; 40 levels a frame apart tell the frames
+  // apart for 1.6 s.
+  constexpr std::size_t frameBytes = 1001, chunk = 25;
+  constexpr int levels = 40;
+  const auto levelOf = [](std::size_t frame) { return static_cast<std::uint8_t>(20 + 5 * (frame % levels)); };
+  const std::size_t frames = static_cast<std::size_t>(seconds) * 25;
+  std::vector<Clock::time_point> completed(frames);
+  std::atomic<std::size_t> framesWritten{0};
+  std::atomic<bool> failed{false};
+  std::thread writer([&] {
+    std::vector<std::uint8_t> stream;
+    for (std::size_t f = 0; f < frames; ++f) stream.insert(stream.end(), frameBytes, levelOf(f));
+    auto next = Clock::now();
+    for (std::size_t at = 0; at < stream.size(); at += chunk) {
+      std::this_thread::sleep_until(next += std::chrono::milliseconds(1));
+      const std::size_t end = std::min(at + chunk, stream.size());
+      if (!scripted.send(std::vector<std::uint8_t>(stream.begin() + at, stream.begin() + end))) {
+        failed = true;
+        return;
+      }
+      const auto now = Clock::now();
+      // Every frame whose last byte this write carried.
+      for (std::size_t f = framesWritten; f < frames && (f + 1) * frameBytes <= end; ++f) {
+        completed[f] = now;
+        framesWritten = f + 1;
+      }
+    }
+  });
+  // The trace's row in column 525, away from the grid; -1 when there is none.
+  const auto shownLevel = [&] {
+    const std::vector<std::uint32_t> pixels = program.canvasPixels();
+    if (pixels.size() < 1000 * 256) return -1;
+    for (int row = 0; row < 256; ++row) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(row) * 1000 + 525];
+      if (p != 0xFFFFFF && p != 0xBBBBBB) return 255 - row;
+    }
+    return -1;
+  };
+  std::vector<double> delays;
+  std::size_t lastSeen = 0;
+  bool seenAny = false;
+  while (framesWritten < frames && !failed) {
+    const int level = shownLevel();
+    const auto seen = Clock::now();
+    const std::size_t written = framesWritten;
+    if (level < 0 || written == 0) continue;
+    // The latest written frame of that level.
+    for (std::size_t f = written; f-- > 0 && f + levels > written;) {
+      if (levelOf(f) != level) continue;
+      if (!seenAny || f > lastSeen) {
+        // The first frames arrive while the program may still connect.
+        if (f >= 5) delays.push_back(std::chrono::duration<double, std::milli>(seen - completed[f]).count());
+        lastSeen = f;
+        seenAny = true;
+      }
+      break;
+    }
+    probe::sleepMs(1);
+  }
+  writer.join();
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(program.close(), 0);
+  ASSERT_FALSE(delays.empty()) << "no frame was seen";
+  std::printf("DELAY mode=streaming samples=%zu median_ms=%.2f p99_ms=%.2f max_ms=%.2f of_frames=%zu\n",
+              delays.size(), quantile(delays, 0.5), quantile(delays, 0.99), quantile(delays, 1.0), frames);
 }
 
 }  // namespace
