@@ -268,7 +268,7 @@ TEST_F(NativeFault, EveryModeStreamingAndPaused) {
     SCOPED_TRACE(mode.index);
     program.chooseMode(mode.index);
     ASSERT_TRUE(probe::waitUntil([&] { return program.text(modeListId) == names[mode.index]; }));
-    EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(0) == mode.frames; }, 15000)) << program.statusText(0);
+    EXPECT_TRUE(probe::waitUntil([&] { return program.statusText(0) == mode.frames; })) << program.statusText(0);
     EXPECT_EQ(program.statusText(1), mode.minutes);
     EXPECT_EQ(program.statusText(2), mode.division);
   }

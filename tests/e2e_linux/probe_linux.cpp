@@ -301,8 +301,8 @@ bool Program::start(const std::vector<std::string>& arguments, const std::vector
   if (pid_ <= 0 || (onX11 && !(display_ = openDisplay()))) return false;
   // A box may go while its title is read: no error of that may end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  return (!onX11 || waitUntil([&] { return (window_ = findWindow()) != 0; }, 15000)) &&
-         waitUntil([&] { return findAccessibles(); }, 15000);
+  return (!onX11 || waitUntil([&] { return (window_ = findWindow()) != 0; })) &&
+         waitUntil([&] { return findAccessibles(); });
 }
 
 std::string Program::standardError() const {

@@ -14,8 +14,10 @@
 
 namespace probe {
 
-// Polls the condition until it holds; false on time-out.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Polls the condition until it holds; false on time-out. The time-out only
+// bounds a failure: it is generous, because a machine busy with builds may
+// take seconds for what takes milliseconds alone.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 30000);
 void sleepMs(int milliseconds);
 
 // The board simulator behind a fixed link path in the test's work folder.
