@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +16,21 @@
 #include "e2e/canvas_checks.hpp"
 #include "e2e_linux/probe_linux.hpp"
 #include "ui/controls.hpp"
+
+inline std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Where a recorded ramp (counting up by one, wrapping at 256) first breaks;
+// the size when it never does.
+template <typename Values>
+std::size_t firstBreakInRamp(const Values& values) {
+  for (std::size_t i = 1; i < values.size(); ++i) {
+    if (std::uint8_t(values[i] - values[i - 1]) != 1) return i;
+  }
+  return values.size();
+}
 
 inline long leadingNumber(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }
 
