@@ -67,7 +67,7 @@ class Program {
   // status), 0 if it exited.
   int endingSignal() const { return endingSignal_; }
   // Destroys the open info box as another X client does; false if none came.
-  bool destroyBox(int timeoutMs = 10000);
+  bool destroyBox(int timeoutMs = 30000);
   bool running();
   pid_t pid() const { return pid_; }
   // The program's X window, 0 when there is none.
@@ -108,10 +108,10 @@ class Program {
   void activate(int control);
   void setText(int control, const std::string& text);
   // Whether an info box is open, or opens in time.
-  bool boxShown(int timeoutMs = 10000);
+  bool boxShown(int timeoutMs = 30000);
   // Waits for an info box, reads its text and presses its OK button; the
   // text, empty when no box came.
-  std::string answerBox(int timeoutMs = 10000);
+  std::string answerBox(int timeoutMs = 30000);
   // The canvas as it is on the screen, row by row, 0xRRGGBB: 1000 x 256
   // times the screen's scale.
   std::vector<std::uint32_t> canvasPixels();
@@ -120,11 +120,11 @@ class Program {
   // The main window's title as a screen reader reads it.
   std::string title();
   // A right click on the canvas, then the menu entry whose name starts so.
-  bool chooseFromCanvasMenu(const std::string& entry, int timeoutMs = 10000);
+  bool chooseFromCanvasMenu(const std::string& entry, int timeoutMs = 30000);
   // Presses the showing push button named so (a save dialog's).
-  bool pressButton(const std::string& name, int timeoutMs = 10000);
+  bool pressButton(const std::string& name, int timeoutMs = 30000);
   // The text of a showing label (any window's) that starts so; empty when none came.
-  std::string labelStartingWith(const std::string& start, int timeoutMs = 10000);
+  std::string labelStartingWith(const std::string& start, int timeoutMs = 30000);
 
  private:
   struct Accessible;
