@@ -49,9 +49,7 @@ TEST(SafeSave, TheNameHoldsTheOldFileOrTheWholeNewOneAndNoTemporaryStays) {
     // Only what was there before stays beside the target.
     EXPECT_EQ(files.files.size(), staleBefore ? 2u : 1u);
     EXPECT_EQ(files.openFiles(), 0);
-    if (c.result == 0) {
-      EXPECT_EQ(files.syncs, 1) << "renamed before it was on the disk";
-    }
+    if (c.result == 0) { EXPECT_EQ(files.syncs, 1) << "renamed before it was on the disk"; }
   }
 }
 
@@ -99,9 +97,7 @@ TEST(StreamRecording, HoldsEveryByteInOrderOrStopsAtTheFirstFailure) {
     EXPECT_EQ(recording.finish(), c.error);
     EXPECT_EQ(files.files[c.path], c.file);
     EXPECT_EQ(files.openFiles(), 0);
-    if (c.error == 0) {
-      EXPECT_EQ(recording.size(), static_cast<std::int64_t>(c.file.size()));
-    }
+    if (c.error == 0) { EXPECT_EQ(recording.size(), static_cast<std::int64_t>(c.file.size())); }
   }
 }
 
@@ -212,9 +208,7 @@ TEST(ShownValues, AreTheValuesOfThePictureOnScreen) {
       bool traced = false;
       for (int y = 0; y < 256; ++y) traced = traced || shown.pixel(x, y) == 0xFF0000;
       ASSERT_EQ(traced, static_cast<std::size_t>(x) < values.size()) << "column " << x;
-      if (traced) {
-        ASSERT_EQ(shown.pixel(x, 255 - values[static_cast<std::size_t>(x)]), 0xFF0000u) << "column " << x;
-      }
+      if (traced) { ASSERT_EQ(shown.pixel(x, 255 - values[static_cast<std::size_t>(x)]), 0xFF0000u) << "column " << x; }
     }
   }
   EXPECT_EQ(valuesTable({7, 255}), "column,value\n0,7\n1,255\n");
