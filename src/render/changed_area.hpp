@@ -5,18 +5,9 @@
 
 #include <cstdint>
 
-namespace kurvlux {
+#include "render/pixel_box.hpp"
 
-// Columns x..x+width-1 and rows y..y+height-1 of the picture (rows counted
-// from the top, as on screen).
-struct PixelBox {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-  friend bool operator==(const PixelBox&, const PixelBox&) = default;
-};
+namespace kurvlux {
 
 // The smallest box holding every pixel in which `before` and `after` differ,
 // both 24-bit bottom-up memory of width x height pixels with rows of

@@ -5,15 +5,43 @@
 
 #include <cstdint>
 
+#include "render/pixel_box.hpp"
+
 namespace kurvlux {
 
-// 24-bit bottom-up pixel memory: pixel (x, y) starts at byte
-// (height - 1 - y) * rowLength + 3 * x, in the order blue, green, red.
+// How an image's pixels lie in memory. Either way a pixel's bytes run blue,
+// green, red.
+enum class PixelLayout : std::uint8_t {
+  // Three bytes a pixel, rows bottom-up: a Windows DIB.
+  bottomUp24,
+  // Four bytes a pixel (the last unused), rows top-down: cairo's RGB24 on a
+  // little-endian machine, which GTK paints without converting.
+  topDown32,
+};
+
+// The memory of an image open for drawing.
 struct PixelView {
-  std::uint8_t* pixels = nullptr;
-  std::int32_t rowLength = 0;
+  std::uint8_t* pixels = nullptr;  // the first byte of the memory
+  std::int32_t rowLength = 0;      // bytes from one row of memory to the next
   std::int32_t width = 0;
   std::int32_t height = 0;
+  PixelLayout layout = PixelLayout::bottomUp24;
+  // Where set, every pixel written through the view is added to this box,
+  // so a store learns where drawing changed the image without comparing
+  // pictures.
+  PixelBox* written = nullptr;
+
+  std::int32_t pixelBytes() const { return layout == PixelLayout::topDown32 ? 4 : 3; }
+  // Bytes from row y to row y + 1 (down the picture).
+  std::int64_t rowStep() const { return layout == PixelLayout::topDown32 ? rowLength : -std::int64_t{rowLength}; }
+  // Byte offset of pixel (x, y), rows counted from the top.
+  std::int64_t offsetOf(std::int64_t x, std::int64_t y) const {
+    const std::int64_t memoryRow = layout == PixelLayout::topDown32 ? y : height - 1 - y;
+    return memoryRow * rowLength + x * pixelBytes();
+  }
+  void noteWritten(const PixelBox& box) const {
+    if (written) *written = unite(*written, box);
+  }
 };
 
 class ImageStore {

@@ -1,42 +1,81 @@
-// The pixels stay in the layout of a Windows DIB, so the portable raster
-// draws the same bytes on both platforms; only painting converts them. A
-// picture may be shown thousands of times a second while GTK paints at most
-// once per display refresh: the conversion waits for the display's next
-// frame, covers only what differs from the picture converted before, and
-// only that box is painted.
+// The images are cairo surfaces in cairo's RGB24, which GTK paints as they
+// are: the raster draws straight into them. A picture may be shown thousands
+// of times a second while GTK paints at most once per display refresh, so
+// the paint waits for the display's next frame and covers only the box where
+// the picture differs from what the control showed before. Boxes come from
+// where drawing wrote, never from comparing pictures.
 #include "render/image_store_gtk.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <utility>
-
-#include "render/changed_area.hpp"
 
 namespace kurvlux {
 
+// cairo's RGB24 is a native 32-bit word 0x00RRGGBB: blue, green, red in
+// memory only on a little-endian machine.
+static_assert(std::endian::native == std::endian::little);
+
 namespace {
 
-// Columns x..x+width-1 of rows y..y+height-1 (counted from the top) of 24-bit
-// bottom-up blue-green-red memory into cairo's top-down 32-bit pixels.
-void convertBox(const std::uint8_t* pixels, std::int32_t rowLength, int height, const PixelBox& box,
-                cairo_surface_t* picture) {
-  cairo_surface_flush(picture);
-  unsigned char* data = cairo_image_surface_get_data(picture);
-  const int stride = cairo_image_surface_get_stride(picture);
-  for (int y = box.y; y < box.y + box.height; ++y) {
-    const std::uint8_t* source =
-        pixels + static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(rowLength) +
-        3 * static_cast<std::size_t>(box.x);
-    auto* target = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) *
-                                                               static_cast<std::size_t>(stride));
-    for (int x = box.x; x < box.x + box.width; ++x, source += 3) {
-      target[x] = (std::uint32_t{source[2]} << 16) | (std::uint32_t{source[1]} << 8) | source[0];
-    }
+int widthOf(cairo_surface_t* surface) { return cairo_image_surface_get_width(surface); }
+int heightOf(cairo_surface_t* surface) { return cairo_image_surface_get_height(surface); }
+
+bool sameSize(cairo_surface_t* a, cairo_surface_t* b) {
+  return widthOf(a) == widthOf(b) && heightOf(a) == heightOf(b);
+}
+
+PixelBox wholeOf(cairo_surface_t* surface) { return PixelBox{0, 0, widthOf(surface), heightOf(surface)}; }
+
+// Copies the box of `from` into `to`, both of the same size.
+void copyBox(cairo_surface_t* from, cairo_surface_t* to, const PixelBox& box) {
+  const PixelBox inside = intersect(box, wholeOf(from));
+  if (inside.empty()) return;
+  cairo_surface_flush(from);
+  cairo_surface_flush(to);
+  const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(from));
+  const std::size_t offset = static_cast<std::size_t>(inside.y) * stride + 4 * static_cast<std::size_t>(inside.x);
+  const unsigned char* source = cairo_image_surface_get_data(from) + offset;
+  unsigned char* target = cairo_image_surface_get_data(to) + offset;
+  if (inside == wholeOf(from)) {
+    std::memcpy(target, source, stride * static_cast<std::size_t>(inside.height));
+  } else {
+    for (int y = 0; y < inside.height; ++y, source += stride, target += stride)
+      std::memcpy(target, source, 4 * static_cast<std::size_t>(inside.width));
   }
-  cairo_surface_mark_dirty_rectangle(picture, box.x, box.y, box.width, box.height);
+  cairo_surface_mark_dirty_rectangle(to, inside.x, inside.y, inside.width, inside.height);
+}
+
+using Differs = std::vector<std::pair<std::uintptr_t, PixelBox>>;
+
+PixelBox* entryOf(Differs& differs, std::uintptr_t handle) {
+  for (auto& [key, box] : differs) {
+    if (key == handle) return &box;
+  }
+  return nullptr;
+}
+
+void forget(Differs& differs, std::uintptr_t handle) {
+  std::erase_if(differs, [handle](const auto& entry) { return entry.first == handle; });
+}
+
+void setEntry(Differs& differs, std::uintptr_t handle, const PixelBox& box) {
+  if (PixelBox* entry = entryOf(differs, handle)) {
+    *entry = box;
+  } else {
+    differs.emplace_back(handle, box);
+  }
 }
 
 }  // namespace
+
+ImageStoreGtk::Surface ImageStoreGtk::newSurface(int width, int height) {
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return surface;
+}
 
 ImageStoreGtk::ImageStoreGtk(ControlTableGtk& controls) : controls_(controls) {}
 
@@ -48,13 +87,17 @@ ImageStoreGtk::~ImageStoreGtk() {
     if (control->tick != 0) gtk_widget_remove_tick_callback(control->area, control->tick);
     g_object_set_data(G_OBJECT(control->area), "kurvlux-image-control", nullptr);
     g_object_unref(control->area);
-    if (control->picture) cairo_surface_destroy(control->picture);
   }
 }
 
 ImageStoreGtk::Image* ImageStoreGtk::find(int number) {
   auto it = images_.find(number);
   return it == images_.end() ? nullptr : &it->second;
+}
+
+ImageStoreGtk::Image* ImageStoreGtk::findHandle(std::uintptr_t handle) {
+  const int number = handle ? numberOfHandle(handle) : -1;
+  return number < 0 ? nullptr : find(number);
 }
 
 int ImageStoreGtk::numberOfHandle(std::uintptr_t handle) const {
@@ -64,58 +107,86 @@ int ImageStoreGtk::numberOfHandle(std::uintptr_t handle) const {
   return -1;
 }
 
+int ImageStoreGtk::copyPartner(int number) const {
+  if (number < 0) return -1;
+  if (number == copiedFrom_) return copiedTo_;
+  if (number == copiedTo_) return copiedFrom_;
+  return -1;
+}
+
 std::uintptr_t ImageStoreGtk::createImage(int number, int width, int height) {
-  std::optional<Image> image = Image::black(nextHandle_, width, height);
   // The open image keeps its memory: the view handed out must stay valid.
-  if (number < 0 || !image || number == open_) return 0;
-  keepShownPicture(number, false);
-  forgetTwins(number);
-  ++nextHandle_;
-  images_[number] = std::move(*image);
+  if (number < 0 || number == open_ || width <= 0 || height <= 0 || width > maximumImageSide ||
+      height > maximumImageSide)
+    return 0;
+  Surface surface = newSurface(width, height);  // cleared: black
+  if (!surface) return 0;
+  keepShownPicture(number);
+  if (copyPartner(number) >= 0) copiedFrom_ = copiedTo_ = -1;
+  if (const Image* old = find(number)) {
+    for (const auto& control : imageControls_) forget(control->differs, old->handle);
+  }
+  images_[number] = Image{nextHandle_++, std::move(surface), PixelBox{}};
   return images_[number].handle;
 }
 
 PixelView ImageStoreGtk::startDrawing(int number) {
   Image* image = find(number);
   if (!image) return PixelView{};
-  keepShownPicture(number, false);
-  forgetTwins(number);
+  takeWritten();
+  keepShownPicture(number);
   open_ = number;
-  return image->view();
+  cairo_surface_t* surface = image->surface.get();
+  cairo_surface_flush(surface);
+  image->written = PixelBox{};
+  return PixelView{cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
+                   widthOf(surface),
+                   heightOf(surface),
+                   PixelLayout::topDown32,
+                   &image->written};
 }
 
-void ImageStoreGtk::stopDrawing() { open_ = -1; }
+void ImageStoreGtk::stopDrawing() {
+  takeWritten();
+  open_ = -1;
+}
+
+void ImageStoreGtk::takeWritten() {
+  Image* image = find(open_);
+  if (!image || image->written.empty()) return;
+  const PixelBox box = std::exchange(image->written, PixelBox{});
+  cairo_surface_mark_dirty_rectangle(image->surface.get(), box.x, box.y, box.width, box.height);
+  for (const auto& control : imageControls_) {
+    if (PixelBox* differs = entryOf(control->differs, image->handle)) *differs = unite(*differs, box);
+  }
+  if (copyPartner(open_) >= 0) copyDiffers_ = unite(copyDiffers_, box);
+}
 
 std::uintptr_t ImageStoreGtk::copyImage(int source, int target) {
-  const Image* from = find(source);
+  takeWritten();
+  Image* from = find(source);
   if (!from || target < 0 || target == open_) return 0;
   if (source == target) return from->handle;
   Image* to = find(target);
-  const bool sameSize = to && to->width == from->width && to->height == from->height;
-  keepShownPicture(target, sameSize);
-  forgetTwins(target);
+  const bool reuse = to && sameSize(to->surface.get(), from->surface.get());
+  if (!reuse) {
+    if (!createImage(target, widthOf(from->surface.get()), heightOf(from->surface.get()))) return 0;
+    to = find(target);
+  }
+  keepShownPicture(target);
+  // Same size: the copy reuses the target's memory and keeps its handle, and
+  // after a copy between the same two images only what changed since moves.
+  const bool partial = reuse && copyPartner(source) == target;
+  copyBox(from->surface.get(), to->surface.get(), partial ? copyDiffers_ : wholeOf(from->surface.get()));
+  for (const auto& control : imageControls_) {
+    forget(control->differs, to->handle);
+    if (const PixelBox* differs = entryOf(control->differs, from->handle))
+      control->differs.emplace_back(to->handle, *differs);
+  }
   copiedFrom_ = source;
   copiedTo_ = target;
-  if (sameSize) {
-    // Same size: the copy reuses the target's memory and keeps its handle.
-    to->pixels.resize(from->pixels.size());
-    std::copy(from->pixels.begin(), from->pixels.end(), to->pixels.begin());
-    return to->handle;
-  }
-  Image copy = *from;
-  copy.handle = nextHandle_++;
-  images_[target] = std::move(copy);
-  return images_[target].handle;
-}
-
-int ImageStoreGtk::twinOf(int number) const {
-  if (number == copiedFrom_) return copiedTo_;
-  if (number == copiedTo_) return copiedFrom_;
-  return -1;
-}
-
-void ImageStoreGtk::forgetTwins(int number) {
-  if (number == copiedFrom_ || number == copiedTo_) copiedFrom_ = copiedTo_ = -1;
+  copyDiffers_ = PixelBox{};
+  return to->handle;
 }
 
 bool ImageStoreGtk::swapImages(int first, int second) {
@@ -123,10 +194,12 @@ bool ImageStoreGtk::swapImages(int first, int second) {
   Image* b = find(second);
   if (!a || !b || first == open_ || second == open_) return false;
   // Handles go with the pixels, so a control waiting to paint a picture
-  // still finds it unchanged.
+  // still finds it unchanged. The last copy's two images differ where they
+  // did, whichever number each has.
   std::swap(*a, *b);
-  forgetTwins(first);
-  forgetTwins(second);
+  if (copyPartner(first) != second) {
+    if (copyPartner(first) >= 0 || copyPartner(second) >= 0) copiedFrom_ = copiedTo_ = -1;
+  }
   return true;
 }
 
@@ -149,18 +222,37 @@ void ImageStoreGtk::controlSetState(GtkWidget* area, std::intptr_t value) {
     control->store->show(*control, static_cast<std::uintptr_t>(value));
 }
 
+cairo_surface_t* ImageStoreGtk::pictureOf(ImageControl& control) {
+  if (control.source == 0) return control.mirror.get();
+  const Image* image = findHandle(control.source);
+  return image ? image->surface.get() : nullptr;
+}
+
+void ImageStoreGtk::queuePaint(ImageControl& control) {
+  const PixelBox box = std::exchange(control.unpainted, PixelBox{});
+  if (box.empty()) return;
+  // Only the box that changed is painted anew; the rest of the window keeps
+  // what it shows.
+  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
+  paintedPixels_ += std::int64_t{box.width} * box.height;
+}
+
 gboolean ImageStoreGtk::onTick(GtkWidget*, GdkFrameClock*, gpointer data) {
   auto* control = static_cast<ImageControl*>(data);
   control->tick = 0;
-  if (control->pending) control->store->convert(*control);
+  control->store->settle(*control);
+  control->store->queuePaint(*control);
   return G_SOURCE_REMOVE;
 }
 
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   auto* control = static_cast<ImageControl*>(data);
-  if (control->pending) control->store->convert(*control);
-  if (control->picture) {
-    cairo_set_source_surface(cairo, control->picture, 0, 0);
+  // Whatever part of the window GTK paints now shows the picture shown last;
+  // the rest of what that picture changes follows.
+  control->store->settle(*control);
+  control->store->queuePaint(*control);
+  if (cairo_surface_t* picture = control->store->pictureOf(*control)) {
+    cairo_set_source_surface(cairo, picture, 0, 0);
     // On a scaled screen (GDK_SCALE) each canvas pixel becomes a sharp block;
     // the default filter would blur the one-pixel grid lines.
     cairo_pattern_set_filter(cairo_get_source(cairo), CAIRO_FILTER_NEAREST);
@@ -203,108 +295,92 @@ bool ImageStoreGtk::showPending(int control) {
 }
 
 void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
-  const int number = bitmap ? numberOfHandle(bitmap) : -1;
-  // A handle that names no image leaves the picture last shown on screen.
-  if (number < 0 && control.pending) convert(control);
+  takeWritten();
   control.bitmap = bitmap;
-  if (number < 0) return;
-  const Image& image = images_.at(number);
+  const Image* image = findHandle(bitmap);
+  // A handle that names no image leaves the picture last shown on screen.
+  if (!image) return;
+  cairo_surface_t* surface = image->surface.get();
   // The control takes the image's size, as a picture control does.
-  if (!control.picture || cairo_image_surface_get_width(control.picture) != image.width ||
-      cairo_image_surface_get_height(control.picture) != image.height) {
-    if (control.picture) cairo_surface_destroy(control.picture);
-    control.picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
-    control.converted.clear();
-    gtk_widget_set_size_request(control.area, image.width, image.height);
+  if (!control.mirror || !sameSize(control.mirror.get(), surface)) {
+    Surface mirror = newSurface(widthOf(surface), heightOf(surface));
+    if (!mirror) return;
+    control.mirror = std::move(mirror);
+    control.mirrorStale = wholeOf(surface);
+    control.differs.clear();
+    gtk_widget_set_size_request(control.area, widthOf(surface), heightOf(surface));
   }
-  control.pending = true;
   control.source = bitmap;
-  control.holding = false;
-  // At most one conversion and one paint per frame of the display.
+  control.pending = true;
+  // The open image changes on: the control keeps the picture as it is now.
+  if (image == find(open_)) detach(control);
+  // At most one paint per frame of the display.
   if (control.tick == 0) control.tick = gtk_widget_add_tick_callback(control.area, onTick, &control, nullptr);
 }
 
-// Until it is painted, a shown picture lives only in its image; before that
-// image changes, the picture moves to an unchanged copy of it, or with the
-// image's memory into the control when the image is written over, or else
-// it is converted: what GTK paints later is still exactly the picture that
-// was shown, never one being drawn. A chart that shows a picture per value
-// thus converts once per display frame, not once per value.
-void ImageStoreGtk::keepShownPicture(int number, bool overwritten) {
-  Image* image = find(number);
-  if (!image) return;
-  for (const auto& control : imageControls_) {
-    if (!control->pending || control->holding || control->source != image->handle) continue;
-    const Image* twin = find(twinOf(number));
-    if (twin && twin->width == image->width && twin->height == image->height) {
-      control->source = twin->handle;
-    } else if (overwritten) {
-      std::swap(control->held.pixels, image->pixels);
-      control->held.width = image->width;
-      control->held.height = image->height;
-      control->held.rowLength = image->rowLength;
-      control->holding = true;
-      control->source = 0;
-      // The image's contents are about to be written over; only its size counts.
-      image->pixels.resize(control->held.pixels.size());
-    } else {
-      convert(*control);
-    }
+void ImageStoreGtk::settle(ImageControl& control) {
+  if (!std::exchange(control.pending, false)) return;
+  const int number = numberOfHandle(control.source);
+  if (number < 0) return;
+  const PixelBox* differs = entryOf(control.differs, control.source);
+  const PixelBox box = differs ? *differs : wholeOf(control.mirror.get());
+  if (box.empty()) return;
+  control.unpainted = unite(control.unpainted, box);
+  control.mirrorStale = unite(control.mirrorStale, box);
+  // Every other image differed from what the control shows where it did,
+  // or where that changed now.
+  for (auto& [handle, other] : control.differs) other = unite(other, box);
+  setEntry(control.differs, control.source, PixelBox{});
+  // The last copy's partner differs from this picture only inside its box.
+  if (const Image* partner = find(copyPartner(number))) {
+    const PixelBox* bound = entryOf(control.differs, partner->handle);
+    setEntry(control.differs, partner->handle, bound ? intersect(*bound, copyDiffers_) : copyDiffers_);
   }
 }
 
-PixelBox ImageStoreGtk::convert(ImageControl& control) {
-  control.pending = false;
-  const bool holding = std::exchange(control.holding, false);
-  const int number = holding ? -1 : numberOfHandle(control.source);
-  if ((!holding && number < 0) || !control.picture) return {};
-  const Image& image = holding ? control.held : images_.at(number);
-  if (image.width != cairo_image_surface_get_width(control.picture) ||
-      image.height != cairo_image_surface_get_height(control.picture))
-    return {};
-  const std::size_t bytes = image.pixels.size();
-  PixelBox box{0, 0, image.width, image.height};
-  const bool known = control.converted.size() == bytes;
-  if (known)
-    box = changedArea(control.converted.data(), image.pixels.data(), image.rowLength, image.width,
-                      image.height);
-  if (box.empty()) return box;
-  convertBox(image.pixels.data(), image.rowLength, image.height, box, control.picture);
-  convertedPixels_ += std::int64_t{box.width} * box.height;
-  // Only the box that changed is painted anew; the rest of the window keeps
-  // what it shows.
-  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
-  if (!known) {
-    control.converted = image.pixels;
-    return box;
+void ImageStoreGtk::detach(ImageControl& control) {
+  settle(control);
+  if (const Image* image = findHandle(control.source)) {
+    copyBox(image->surface.get(), control.mirror.get(), control.mirrorStale);
+    control.mirrorStale = PixelBox{};
   }
-  // Memory rows run bottom-up.
-  for (int y = box.y; y < box.y + box.height; ++y) {
-    const std::size_t offset =
-        static_cast<std::size_t>(image.height - 1 - y) * static_cast<std::size_t>(image.rowLength) +
-        3 * static_cast<std::size_t>(box.x);
-    std::copy_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(offset),
-                3 * static_cast<std::size_t>(box.width),
-                control.converted.begin() + static_cast<std::ptrdiff_t>(offset));
+  control.source = 0;
+}
+
+// Until the image shown changes, the control paints from it; before it
+// changes, the control's mirror takes what it lacks of that picture: what
+// GTK paints, now or when the window is uncovered later, is exactly the
+// picture that was shown, never one being drawn. An oscilloscope frame is
+// never copied (the next one is drawn on the other image), a chart column
+// only where it changed.
+void ImageStoreGtk::keepShownPicture(int number) {
+  const Image* image = find(number);
+  if (!image) return;
+  for (const auto& control : imageControls_) {
+    if (control->source == image->handle) detach(*control);
   }
-  return box;
 }
 
 std::optional<PixelImage> ImageStoreGtk::shownPicture(int control) {
   GtkWidget* area = controls_.controlWidget(control);
   ImageControl* record = area ? controlOf(area) : nullptr;
-  if (!record || !record->picture) return std::nullopt;
-  if (record->pending) convert(*record);
-  // What was last converted is what the screen shows, whatever the images
-  // hold by now.
-  PixelImage picture;
-  picture.width = cairo_image_surface_get_width(record->picture);
-  picture.height = cairo_image_surface_get_height(record->picture);
-  picture.rowLength = paddedRowLength(picture.width);
-  if (record->converted.size() != static_cast<std::size_t>(picture.rowLength) * picture.height)
-    return std::nullopt;
-  picture.pixels = record->converted;
-  return picture;
+  if (!record) return std::nullopt;
+  takeWritten();
+  settle(*record);
+  cairo_surface_t* picture = pictureOf(*record);
+  if (!picture) return std::nullopt;
+  cairo_surface_flush(picture);
+  std::optional<PixelImage> image = PixelImage::black(0, widthOf(picture), heightOf(picture));
+  if (!image) return std::nullopt;
+  const unsigned char* data = cairo_image_surface_get_data(picture);
+  const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(picture));
+  for (int y = 0; y < image->height; ++y) {
+    const unsigned char* from = data + static_cast<std::size_t>(y) * stride;
+    std::uint8_t* to = image->pixels.data() +
+                       static_cast<std::size_t>(image->height - 1 - y) * static_cast<std::size_t>(image->rowLength);
+    for (int x = 0; x < image->width; ++x) std::memcpy(to + 3 * x, from + 4 * x, 3);
+  }
+  return image;
 }
 
 }  // namespace kurvlux

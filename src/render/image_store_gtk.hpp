@@ -1,5 +1,5 @@
-// Images in memory with the 24-bit bottom-up layout the raster writes, and
-// the image control that shows them: a drawing area painted with cairo.
+// Images held as cairo surfaces in the format GTK paints without converting,
+// and the image control that shows them: a drawing area painted with cairo.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -8,9 +8,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
-#include "render/changed_area.hpp"
 #include "render/image_store.hpp"
 #include "render/pixel_image.hpp"
 #include "ui/controls_gtk.hpp"
@@ -33,54 +33,73 @@ class ImageStoreGtk final : public ImageStore {
   void createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) override;
   // The control shows the image's pixels as they are now, whatever is drawn
   // into the image afterwards, until it is shown anew. GTK paints it in the
-  // frame that follows; the pixels are converted for cairo only then, or
-  // earlier if the image is about to change before that.
+  // frame that follows, and only where it differs from what is on screen.
   void showImage(int control, int number) override;
   // Until the display's next frame has begun.
   bool showPending(int control) override;
 
-  // The picture the control shows (or shows at its next paint), in the image
-  // layout; nothing while it shows none.
+  // The picture the control shows (or shows at its next paint), in the
+  // layout of a Windows DIB; nothing while it shows none.
   std::optional<PixelImage> shownPicture(int control);
 
-  // Pixels converted for cairo so far, over all controls.
-  std::int64_t convertedPixels() const { return convertedPixels_; }
+  // Pixels queued for painting so far, over all controls.
+  std::int64_t paintedPixels() const { return paintedPixels_; }
 
  private:
-  using Image = PixelImage;
+  struct SurfaceRelease {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+  };
+  using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
+  // A black surface of that size; null if cairo has none.
+  static Surface newSurface(int width, int height);
+  struct Image {
+    std::uintptr_t handle = 0;
+    Surface surface;
+    // While the image is open for drawing: where drawing wrote so far.
+    PixelBox written;
+  };
   struct ImageControl {
     ImageStoreGtk* store = nullptr;
     GtkWidget* area = nullptr;
     std::uintptr_t bitmap = 0;
-    cairo_surface_t* picture = nullptr;
-    // The picture last shown is not yet converted into `picture`. It is in
-    // the image with the handle `source` (the one shown, or an unchanged
-    // copy of it), or in `held` when `holding`.
-    bool pending = false;
+    // GTK paints from the image with the handle `source` while that image
+    // is unchanged, else (source 0) from `mirror`, the control's own copy
+    // of what it shows.
     std::uintptr_t source = 0;
-    bool holding = false;
-    // A picture kept when its image was overwritten before the paint: the
-    // two trade their memory, so keeping it costs no copy.
-    Image held;
+    Surface mirror;
+    // Where `mirror` may lag behind what the control shows.
+    PixelBox mirrorStale;
+    // Shown since the last paint was queued.
+    bool pending = false;
+    // Where the paint still to queue must cover.
+    PixelBox unpainted;
     guint tick = 0;  // the frame clock's callback while one is queued
-    // The pixels `picture` was last converted from, in the image layout, so
-    // a conversion touches only where the new picture differs; empty while
-    // `picture` holds nothing known.
-    std::vector<std::uint8_t> converted;
+    // Per handle, the box outside which that image equals what the control
+    // shows; a handle not listed may differ anywhere.
+    std::vector<std::pair<std::uintptr_t, PixelBox>> differs;
   };
 
   Image* find(int number);
+  Image* findHandle(std::uintptr_t handle);
   int numberOfHandle(std::uintptr_t handle) const;
+  // The surface GTK paints the control from; null while it shows nothing.
+  cairo_surface_t* pictureOf(ImageControl& control);
   void show(ImageControl& control, std::uintptr_t bitmap);
-  // Converts the pending picture where it changed; the box converted.
-  PixelBox convert(ImageControl& control);
-  // Before image `number` changes: a control whose pending picture is in it
-  // keeps that picture (`overwritten`: the whole image is about to be
-  // written over).
-  void keepShownPicture(int number, bool overwritten);
-  // The image that another is an unchanged copy of, -1 if none.
-  int twinOf(int number) const;
-  void forgetTwins(int number);
+  // A pending picture becomes the one the control shows: what it changes
+  // joins the paint still to queue.
+  void settle(ImageControl& control);
+  // Queues the paint settled so far.
+  void queuePaint(ImageControl& control);
+  // Before the image the control paints from changes: the mirror catches up
+  // and the control paints from it.
+  void detach(ImageControl& control);
+  // Hands what drawing wrote into the open image on to the controls and the
+  // record of the last copy.
+  void takeWritten();
+  // Before image `number` changes: every control painting from it detaches.
+  void keepShownPicture(int number);
+  // The other image of the last copy, if `number` is one of its two.
+  int copyPartner(int number) const;
   static ImageControl* controlOf(GtkWidget* area);
   static std::intptr_t controlState(GtkWidget* area);
   static void controlSetState(GtkWidget* area, std::intptr_t value);
@@ -92,10 +111,12 @@ class ImageStoreGtk final : public ImageStore {
   std::vector<std::unique_ptr<ImageControl>> imageControls_;
   std::uintptr_t nextHandle_ = 1;
   int open_ = -1;
-  // The last copy's source and target, while neither has changed since.
+  // The two images of the last copy, which since differ only inside
+  // `copyDiffers`: the next copy between them copies only that box.
   int copiedFrom_ = -1;
   int copiedTo_ = -1;
-  std::int64_t convertedPixels_ = 0;
+  PixelBox copyDiffers_;
+  std::int64_t paintedPixels_ = 0;
 };
 
 }  // namespace kurvlux

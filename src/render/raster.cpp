@@ -54,7 +54,7 @@ bool clipAxis(std::int64_t& c1, std::int64_t& o1, std::int64_t& c2, std::int64_t
 DrawingTarget::DrawingTarget(const PixelView& view)
     : view_(view),
       open_(view.pixels != nullptr && view.width > 0 && view.height > 0 &&
-            view.rowLength >= 3 * static_cast<std::int64_t>(view.width)) {}
+            view.rowLength >= view.pixelBytes() * static_cast<std::int64_t>(view.width)) {}
 
 void DrawingTarget::selectColour(ColourValue colour) {
   if (colour == colour_) return;
@@ -68,8 +68,7 @@ void DrawingTarget::selectColour(ColourValue colour) {
 
 std::uint8_t* DrawingTarget::pixelAddress(std::int64_t x, std::int64_t y) const {
   assert(x >= 0 && x < view_.width && y >= 0 && y < view_.height && "pixel must be clipped");
-  // Rows are stored bottom-up: the top row is the last in memory.
-  return view_.pixels + (view_.height - 1 - y) * static_cast<std::int64_t>(view_.rowLength) + 3 * x;
+  return view_.pixels + view_.offsetOf(x, y);
 }
 
 void DrawingTarget::horizontalRun(std::int64_t x, std::int64_t y, std::int64_t count) {
@@ -80,7 +79,14 @@ void DrawingTarget::horizontalRun(std::int64_t x, std::int64_t y, std::int64_t c
   }
   if (x + count > view_.width) count = view_.width - x;
   if (count <= 0) return;
+  view_.noteWritten(PixelBox{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
+                             static_cast<std::int32_t>(count), 1});
   std::uint8_t* pixel = pixelAddress(x, y);
+  if (view_.layout == PixelLayout::topDown32) {
+    const std::uint32_t word = std::uint32_t{blue_} | std::uint32_t{green_} << 8 | std::uint32_t{red_} << 16;
+    for (; count > 0; --count, pixel += 4) std::memcpy(pixel, &word, 4);
+    return;
+  }
   // Four pixels are twelve bytes: store them as one block while the run is
   // long enough, the rest one by one.
   const std::uint8_t four[12] = {blue_, green_, red_, blue_, green_, red_,
@@ -97,8 +103,11 @@ void DrawingTarget::verticalRun(std::int64_t x, std::int64_t y, std::int64_t cou
   }
   if (y + count > view_.height) count = view_.height - y;
   if (count <= 0) return;
+  view_.noteWritten(PixelBox{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), 1,
+                             static_cast<std::int32_t>(count)});
   std::uint8_t* pixel = pixelAddress(x, y);
-  for (std::int64_t i = 0; i < count; ++i, pixel -= view_.rowLength) writePixel(pixel);
+  const std::int64_t down = view_.rowStep();
+  for (std::int64_t i = 0; i < count; ++i, pixel += down) writePixel(pixel);
 }
 
 void DrawingTarget::fillBox(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -160,23 +169,26 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
     return x >= 0 && x < view_.width && y >= 0 && y < view_.height;
   };
   if (!inside(x1, y1) || !inside(x2, y2)) return;
+  view_.noteWritten(PixelBox{static_cast<std::int32_t>(std::min(x1, x2)), static_cast<std::int32_t>(std::min(y1, y2)),
+                             static_cast<std::int32_t>((x1 > x2 ? x1 - x2 : x2 - x1) + 1),
+                             static_cast<std::int32_t>((y1 > y2 ? y1 - y2 : y2 - y1) + 1)});
 
   const std::int64_t adx = x2 > x1 ? x2 - x1 : x1 - x2;
   const std::int64_t ady = y2 > y1 ? y2 - y1 : y1 - y2;
-  const std::int64_t rowStep = view_.rowLength;
+  const std::int64_t down = view_.rowStep();
+  const std::int64_t right = view_.pixelBytes();
   if (ady <= adx) {
     // x is the major axis: walk from the end with the smaller x.
     if (x1 > x2) {
       std::swap(x1, x2);
       std::swap(y1, y2);
     }
-    // A step down the image (y + 1) is a step back in the bottom-up memory.
-    const std::int64_t minorStep = y2 > y1 ? -rowStep : rowStep;
+    const std::int64_t minorStep = y2 > y1 ? down : -down;
     std::int64_t e = 2 * ady - adx;
     std::uint8_t* pixel = pixelAddress(x1, y1);
     writePixel(pixel);
     for (std::int64_t x = x1; x < x2; ++x) {
-      pixel += 3;
+      pixel += right;
       if (e < 0) {
         e += 2 * ady;
       } else {
@@ -191,12 +203,12 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
       std::swap(x1, x2);
       std::swap(y1, y2);
     }
-    const std::int64_t minorStep = x2 > x1 ? 3 : -3;
+    const std::int64_t minorStep = x2 > x1 ? right : -right;
     std::int64_t e = 2 * adx - ady;
     std::uint8_t* pixel = pixelAddress(x1, y1);
     writePixel(pixel);
     for (std::int64_t y = y1; y < y2; ++y) {
-      pixel -= rowStep;
+      pixel += down;
       if (e < 0) {
         e += 2 * adx;
       } else {

@@ -32,17 +32,20 @@ void TouchedColumns::addLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, 
 }
 
 void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) const {
-  const std::size_t rowLength = static_cast<std::size_t>(view.rowLength);
   if (!known_ || static_cast<int>(first_.size()) != view.width || height_ != view.height) {
-    std::memcpy(view.pixels, clean, rowLength * static_cast<std::size_t>(view.height));
+    std::memcpy(view.pixels, clean, static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height));
+    view.noteWritten(PixelBox{0, 0, view.width, view.height});
     return;
   }
+  const std::int64_t down = view.rowStep();
+  const auto bytes = static_cast<std::size_t>(view.pixelBytes());
   for (std::int32_t x = left_; x <= right_; ++x) {
-    // Memory rows run bottom-up.
-    for (std::int32_t y = first_[static_cast<std::size_t>(x)]; y <= last_[static_cast<std::size_t>(x)]; ++y) {
-      const std::size_t at =
-          static_cast<std::size_t>(view.height - 1 - y) * rowLength + 3 * static_cast<std::size_t>(x);
-      std::memcpy(view.pixels + at, clean + at, 3);
+    const std::int32_t top = first_[static_cast<std::size_t>(x)];
+    const std::int32_t bottom = last_[static_cast<std::size_t>(x)];
+    if (top > bottom) continue;
+    view.noteWritten(PixelBox{x, top, 1, bottom - top + 1});
+    for (std::int64_t y = top, at = view.offsetOf(x, top); y <= bottom; ++y, at += down) {
+      std::memcpy(view.pixels + at, clean + at, bytes);
     }
   }
 }

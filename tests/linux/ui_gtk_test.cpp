@@ -309,7 +309,7 @@ TEST_F(GtkShell, ImageControlPaintsSharpBlocksAndOutlivesItsStore) {
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});
 }
 
-TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
+TEST_F(GtkShell, PaintCoversOnlyWhereDrawingChangedTheLastShownPicture) {
   ImageStoreGtk images(ui->controls());
   images.createImage(4, 1000, 256);
   images.createImage(3, 1000, 256);
@@ -318,10 +318,10 @@ TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
   ASSERT_NE(area, nullptr);
   settle();
   EXPECT_EQ(paintedPixel(area, 0, 0), 0u);
-  const std::int64_t whole = images.convertedPixels();
+  const std::int64_t whole = images.paintedPixels();
   EXPECT_EQ(whole, 1000 * 256);
   // Frames as the oscilloscope presents them, one pixel each, alternately on
-  // the two images: many shows between two paints convert nothing.
+  // the two images: many shows between two paints paint nothing.
   for (int frame = 0; frame < 50; ++frame) {
     DrawingTarget target(images.startDrawing(4));
     target.fillBox(100 + frame, 50, 1, 1, 0xFFFFFF);
@@ -329,34 +329,32 @@ TEST_F(GtkShell, PaintConvertsOnlyTheLastShownPictureWhereItChanged) {
     ASSERT_TRUE(images.swapImages(4, 3));
     images.showImage(imageControlId, 3);
   }
-  EXPECT_EQ(images.convertedPixels(), whole);
+  EXPECT_EQ(images.paintedPixels(), whole);
   // The next frame is being drawn while GTK paints.
   DrawingTarget target(images.startDrawing(4));
   target.fillBox(0, 0, 1000, 256, 0x00FF00);
   EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
   EXPECT_EQ(paintedPixel(area, 148, 50), 0u);
   EXPECT_EQ(paintedPixel(area, 0, 0), 0u);
-  // Only the box of the odd frames' pixels, 101 to 149 on row 50.
-  EXPECT_EQ(images.convertedPixels(), whole + 49);
   images.stopDrawing();
-  // The record of what was converted took the whole box: painting the same
-  // picture again converts nothing.
+  // Painting the same picture again paints nothing.
+  const std::int64_t painted = images.paintedPixels();
   images.showImage(imageControlId, 3);
   EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
-  EXPECT_EQ(images.convertedPixels(), whole + 49);
+  EXPECT_EQ(images.paintedPixels(), painted);
   // Chart columns, a diagonal of 50 on green, each presented as a chart does
-  // (drawn on 4, copied into 3, 4 shown and opened again): one box, converted
-  // at the paint.
+  // (drawn on 4, copied into 3, 4 shown and opened again): one box, painted
+  // at the frame.
   images.copyImage(4, 3), images.showImage(imageControlId, 3), paintedPixel(area, 0, 0);
-  const std::int64_t green = images.convertedPixels();
+  const std::int64_t green = images.paintedPixels();
   for (int x = 200; x < 250; ++x) {
     DrawingTarget(images.startDrawing(4)).drawLine(x, x - 150, x, x - 150, 0xFF);
     images.stopDrawing(), images.copyImage(4, 3), images.showImage(imageControlId, 4);
   }
   images.startDrawing(4);
-  EXPECT_EQ(images.convertedPixels(), green) << "converted before the paint";
+  EXPECT_EQ(images.paintedPixels(), green) << "painted before the frame";
   EXPECT_EQ(paintedPixel(area, 249, 99), 0xFF0000u);
-  EXPECT_EQ(images.convertedPixels(), green + 50 * 50) << "not one box at the paint";
+  EXPECT_EQ(images.paintedPixels(), green + 50 * 50) << "not one box at the frame";
   images.stopDrawing();
   gtk_widget_destroy(area);
   ui->controls().registerControl(imageControlId, nullptr, ControlKindGtk{});

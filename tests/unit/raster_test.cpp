@@ -14,6 +14,11 @@
 #include "render/raster.hpp"
 
 namespace kurvlux {
+
+inline void PrintTo(const PixelBox& box, std::ostream* out) {
+  *out << "box at (" << box.x << ", " << box.y << "), " << box.width << " x " << box.height;
+}
+
 namespace {
 
 using Pixel = std::pair<int, int>;
@@ -30,20 +35,23 @@ class GuardedImage {
  public:
   static constexpr int margin = 4;
 
-  GuardedImage(int width, int height)
+  GuardedImage(int width, int height, PixelLayout layout = PixelLayout::bottomUp24)
       : width_(width),
         height_(height),
         outerWidth_(width + 2 * margin),
         outerHeight_(height + 2 * margin),
-        rowLength_(((3 * outerWidth_ + 3) / 4) * 4),
+        layout_(layout),
+        bytes_(layout == PixelLayout::topDown32 ? 4 : 3),
+        rowLength_(((bytes_ * outerWidth_ + 3) / 4) * 4),
         memory_(static_cast<std::size_t>(rowLength_) * static_cast<std::size_t>(outerHeight_), 0) {}
 
+  // Either way the image's first memory row starts `margin` rows into the raster.
   PixelView view() {
-    // The image's bottom row starts `margin` rows above the raster's bottom.
-    return PixelView{memory_.data() + margin * rowLength_ + 3 * margin, rowLength_, width_, height_};
+    return PixelView{memory_.data() + margin * rowLength_ + bytes_ * margin, rowLength_, width_, height_, layout_,
+                     &written_};
   }
   ColourValue outer(int x, int y) const {
-    const std::size_t at = static_cast<std::size_t>(outerHeight_ - 1 - y) * rowLength_ + 3 * x;
+    const std::size_t at = memoryRow(y) * rowLength_ + bytes_ * x;
     return rgb(memory_[at + 2], memory_[at + 1], memory_[at]);
   }
   ColourValue at(int x, int y) const { return outer(x + margin, y + margin); }
@@ -59,20 +67,36 @@ class GuardedImage {
   bool marginUntouched() const {
     for (int y = 0; y < outerHeight_; ++y) {
       for (int byte = 0; byte < rowLength_; ++byte) {
-        const int x = byte / 3;
+        const int x = byte / bytes_;
         const bool inside = x >= margin && x < margin + width_ && y >= margin && y < margin + height_;
-        if (!inside && memory_[static_cast<std::size_t>(outerHeight_ - 1 - y) * rowLength_ + byte] != 0)
-          return false;
+        if (!inside && memory_[memoryRow(y) * rowLength_ + byte] != 0) return false;
       }
     }
     return true;
   }
+  // What the view said drawing wrote.
+  PixelBox written() const { return written_; }
 
  private:
+  std::size_t memoryRow(int y) const {
+    return static_cast<std::size_t>(layout_ == PixelLayout::topDown32 ? y : outerHeight_ - 1 - y);
+  }
   int width_, height_, outerWidth_, outerHeight_;
+  PixelLayout layout_;
+  int bytes_;
   std::int32_t rowLength_;
   std::vector<std::uint8_t> memory_;
+  PixelBox written_;
 };
+
+// The smallest box holding the pixels.
+PixelBox boundsOf(const PixelSet& pixels) {
+  PixelBox box;
+  for (const auto& [x, y] : pixels) box = unite(box, PixelBox{x, y, 1, 1});
+  return box;
+}
+
+constexpr PixelLayout layouts[] = {PixelLayout::bottomUp24, PixelLayout::topDown32};
 
 PixelSet rowPixels(int y, int from, int to) {
   PixelSet pixels;
@@ -164,12 +188,15 @@ TEST(DrawLine, PixelsOnTheCanvasSizedImage) {
       {"both ends left of the image", -20, 0, -1, 100, {}},
       {"through a corner only", -1, 1, 1, -1, {{0, 0}}},
   };
-  for (const LineCase& c : cases) {
-    GuardedImage image(1000, 256);
-    DrawingTarget target(image.view());
-    target.drawLine(c.x1, c.y1, c.x2, c.y2, blue);
-    EXPECT_EQ(image.drawn(), c.expected) << c.name;
-    EXPECT_TRUE(image.marginUntouched()) << c.name;
+  for (const PixelLayout layout : layouts) {
+    for (const LineCase& c : cases) {
+      GuardedImage image(1000, 256, layout);
+      DrawingTarget target(image.view());
+      target.drawLine(c.x1, c.y1, c.x2, c.y2, blue);
+      EXPECT_EQ(image.drawn(), c.expected) << c.name << ", layout " << int(layout);
+      EXPECT_TRUE(image.marginUntouched()) << c.name << ", layout " << int(layout);
+      EXPECT_EQ(image.written(), boundsOf(c.expected)) << c.name << ", layout " << int(layout);
+    }
   }
 }
 
@@ -211,12 +238,15 @@ TEST(FillBox, PixelsOnASmallImage) {
       {"start at the minimum", minInt, minInt, maxInt, maxInt, {}},
       {"most negative width", 3, 2, minInt, 1, boxPixels(0, 2, 2, 2)},
   };
-  for (const BoxCase& c : cases) {
-    GuardedImage image(12, 8);
-    DrawingTarget target(image.view());
-    target.fillBox(c.x, c.y, c.w, c.h, blue);
-    EXPECT_EQ(image.drawn(), c.expected) << c.name;
-    EXPECT_TRUE(image.marginUntouched()) << c.name;
+  for (const PixelLayout layout : layouts) {
+    for (const BoxCase& c : cases) {
+      GuardedImage image(12, 8, layout);
+      DrawingTarget target(image.view());
+      target.fillBox(c.x, c.y, c.w, c.h, blue);
+      EXPECT_EQ(image.drawn(), c.expected) << c.name << ", layout " << int(layout);
+      EXPECT_TRUE(image.marginUntouched()) << c.name << ", layout " << int(layout);
+      EXPECT_EQ(image.written(), boundsOf(c.expected)) << c.name << ", layout " << int(layout);
+    }
   }
 }
 
