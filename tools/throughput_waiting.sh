@@ -4,8 +4,8 @@
 # build and, in the same run, an earlier one:
 #  - its own CPU time (user plus system, from /proc/PID/stat) and its
 #    wake-ups (voluntary task switches) per second of wall time, connected to
-#    the board simulator streaming a sine at the line rate of 250000 baud in
-#    "Oszilloskop" (shown, paused, window unmapped) and in "schneller Plot",
+#    the board simulator streaming a sine at 250000 baud in "Oszilloskop"
+#    (shown, paused, window unmapped, a tip shown) and in "schneller Plot",
 #    connected to a board that sends nothing, and not connected;
 #  - the time from a byte written by the board to the changed picture read
 #    from the screen, in "schneller Plot" and in "Oszilloskop" (median and
@@ -58,7 +58,7 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for run in $(seq "$runs"); do
   for dir in "${builds[@]}"; do
     echo "throughput: run $run of $runs, $dir" >&2
-    for state in scope paused unmapped fastplot silent disconnected; do
+    for state in scope paused unmapped tooltip fastplot silent disconnected; do
       figure=$(measure "$dir" NativeProgram.CpuWhileWaiting KURVLUX_STATE=$state KURVLUX_SECONDS="$seconds")
       [ -n "$figure" ] || { echo "throughput: no CPU figure for $dir, $state" >&2; exit 1; }
       echo "build=$dir $figure" >>"$results"

@@ -18,10 +18,21 @@ namespace {
 using namespace kurvlux;
 using Clock = std::chrono::steady_clock;
 
+// The process's windows that show: the main window, and a tip while one shows.
+int visibleWindows(pid_t pid) {
+  FILE* list = popen(("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r");
+  if (!list) return -1;
+  int lines = 0;
+  for (int c; (c = std::fgetc(list)) != EOF;) lines += c == '\n';
+  pclose(list);
+  return lines;
+}
+
 // KURVLUX_STATE: "scope" (a sine at the line rate of 250000 baud in
 // "Oszilloskop"), "paused" (the same, paused), "unmapped" (the same with the
-// window unmapped, as a minimised one is), "fastplot" (the sine in "schneller
-// Plot"), "silent" (connected to a board that sends nothing) or
+// window unmapped, as a minimised one is), "tooltip" (the same, shown, with
+// the pointer resting on the port box and its tip shown), "fastplot" (the
+// sine in "schneller Plot"), "silent" (connected to a board that sends nothing) or
 // "disconnected". Prints the program's user plus system CPU seconds and its
 // voluntary task switches (the waits it slept in) per second of wall time
 // over KURVLUX_SECONDS (at least 5).
@@ -53,6 +64,19 @@ TEST_F(NativeProgram, CpuWhileWaiting) {
   if (state == "unmapped") {
     ASSERT_EQ(std::system(("xdotool windowunmap --sync " + std::to_string(program.window())).c_str()), 0);
   }
+  if (state == "tooltip") {
+    // The pointer comes to rest on the port box (GTK shows a tip after a
+    // motion inside), until its tip shows.
+    const auto box = program.extents(portBoxId);
+    for (const int step : {0, 2}) {
+      ASSERT_EQ(std::system(("xdotool mousemove --window " + std::to_string(program.window()) + " " +
+                             std::to_string((box.x + box.width / 2 + step) * program.scale()) + " " +
+                             std::to_string((box.y + box.height / 2) * program.scale()))
+                                .c_str()),
+                0);
+    }
+    ASSERT_TRUE(probe::waitUntil([&] { return visibleWindows(program.pid()) == 2; })) << "no tip";
+  }
   probe::sleepMs(1500);
   // KURVLUX_TRACE names a file for `strace -c` of the measured seconds,
   // KURVLUX_PERF one for `perf record` (both slow the program, so the CPU
@@ -75,6 +99,9 @@ TEST_F(NativeProgram, CpuWhileWaiting) {
   const double cpu = cpuSeconds(program.pid()) - cpuBefore;
   const long switches = voluntarySwitches(program.pid()) - switchesBefore;
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  if (state == "tooltip") {
+    EXPECT_EQ(visibleWindows(program.pid()), 2) << "the tip went away";
+  }
   if (state == "unmapped") {
     ASSERT_EQ(std::system(("xdotool windowmap --sync " + std::to_string(program.window())).c_str()), 0);
   }
