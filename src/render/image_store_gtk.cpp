@@ -84,7 +84,6 @@ ImageStoreGtk::~ImageStoreGtk() {
   // that are gone.
   for (const auto& control : imageControls_) {
     g_signal_handlers_disconnect_by_data(control->area, control.get());
-    if (control->tick != 0) gtk_widget_remove_tick_callback(control->area, control->tick);
     g_object_set_data(G_OBJECT(control->area), "kurvlux-image-control", nullptr);
     g_object_unref(control->area);
   }
@@ -228,29 +227,9 @@ cairo_surface_t* ImageStoreGtk::pictureOf(ImageControl& control) {
   return image ? image->surface.get() : nullptr;
 }
 
-void ImageStoreGtk::queuePaint(ImageControl& control) {
-  const PixelBox box = std::exchange(control.unpainted, PixelBox{});
-  if (box.empty()) return;
-  // Only the box that changed is painted anew; the rest of the window keeps
-  // what it shows.
-  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
-  paintedPixels_ += std::int64_t{box.width} * box.height;
-}
-
-gboolean ImageStoreGtk::onTick(GtkWidget*, GdkFrameClock*, gpointer data) {
-  auto* control = static_cast<ImageControl*>(data);
-  control->tick = 0;
-  control->store->settle(*control);
-  control->store->queuePaint(*control);
-  return G_SOURCE_REMOVE;
-}
-
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   auto* control = static_cast<ImageControl*>(data);
-  // Whatever part of the window GTK paints now shows the picture shown last;
-  // the rest of what that picture changes follows.
-  control->store->settle(*control);
-  control->store->queuePaint(*control);
+  control->paintDue = false;
   if (cairo_surface_t* picture = control->store->pictureOf(*control)) {
     cairo_set_source_surface(cairo, picture, 0, 0);
     // On a scaled screen (GDK_SCALE) each canvas pixel becomes a sharp block;
@@ -291,7 +270,7 @@ void ImageStoreGtk::showImage(int control, int number) {
 bool ImageStoreGtk::showPending(int control) {
   GtkWidget* area = controls_.controlWidget(control);
   const ImageControl* record = area ? controlOf(area) : nullptr;
-  return record != nullptr && record->tick != 0;
+  return record != nullptr && record->paintDue;
 }
 
 void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
@@ -311,21 +290,22 @@ void ImageStoreGtk::show(ImageControl& control, std::uintptr_t bitmap) {
     gtk_widget_set_size_request(control.area, widthOf(surface), heightOf(surface));
   }
   control.source = bitmap;
-  control.pending = true;
+  takeSource(control);
   // The open image changes on: the control keeps the picture as it is now.
   if (image == find(open_)) detach(control);
-  // At most one paint per frame of the display.
-  if (control.tick == 0) control.tick = gtk_widget_add_tick_callback(control.area, onTick, &control, nullptr);
 }
 
-void ImageStoreGtk::settle(ImageControl& control) {
-  if (!std::exchange(control.pending, false)) return;
+void ImageStoreGtk::takeSource(ImageControl& control) {
   const int number = numberOfHandle(control.source);
   if (number < 0) return;
   const PixelBox* differs = entryOf(control.differs, control.source);
   const PixelBox box = differs ? *differs : wholeOf(control.mirror.get());
   if (box.empty()) return;
-  control.unpainted = unite(control.unpainted, box);
+  // Only the box that changed is painted anew, in the display's next frame;
+  // the rest of the window keeps what it shows.
+  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
+  control.paintDue = true;
+  paintedPixels_ += std::int64_t{box.width} * box.height;
   control.mirrorStale = unite(control.mirrorStale, box);
   // Every other image differed from what the control shows where it did,
   // or where that changed now.
@@ -339,7 +319,6 @@ void ImageStoreGtk::settle(ImageControl& control) {
 }
 
 void ImageStoreGtk::detach(ImageControl& control) {
-  settle(control);
   if (const Image* image = findHandle(control.source)) {
     copyBox(image->surface.get(), control.mirror.get(), control.mirrorStale);
     control.mirrorStale = PixelBox{};
@@ -366,7 +345,6 @@ std::optional<PixelImage> ImageStoreGtk::shownPicture(int control) {
   ImageControl* record = area ? controlOf(area) : nullptr;
   if (!record) return std::nullopt;
   takeWritten();
-  settle(*record);
   cairo_surface_t* picture = pictureOf(*record);
   if (!picture) return std::nullopt;
   cairo_surface_flush(picture);

@@ -33,13 +33,14 @@ class ImageStoreGtk final : public ImageStore {
   void createImageControl(int control, int x, int y, int width, int height, std::uintptr_t bitmap) override;
   // The control shows the image's pixels as they are now, whatever is drawn
   // into the image afterwards, until it is shown anew. GTK paints it in the
-  // frame that follows, and only where it differs from what is on screen.
+  // display's next frame, and only where it differs from what the control
+  // showed before.
   void showImage(int control, int number) override;
-  // Until the display's next frame has begun.
+  // Until GTK paints the control.
   bool showPending(int control) override;
 
-  // The picture the control shows (or shows at its next paint), in the
-  // layout of a Windows DIB; nothing while it shows none.
+  // The picture the control shows, in the layout of a Windows DIB; nothing
+  // while it shows none.
   std::optional<PixelImage> shownPicture(int control);
 
   // Pixels queued for painting so far, over all controls.
@@ -69,11 +70,8 @@ class ImageStoreGtk final : public ImageStore {
     Surface mirror;
     // Where `mirror` may lag behind what the control shows.
     PixelBox mirrorStale;
-    // Shown since the last paint was queued.
-    bool pending = false;
-    // Where the paint still to queue must cover.
-    PixelBox unpainted;
-    guint tick = 0;  // the frame clock's callback while one is queued
+    // A paint is queued that GTK has not begun yet.
+    bool paintDue = false;
     // Per handle, the box outside which that image equals what the control
     // shows; a handle not listed may differ anywhere.
     std::vector<std::pair<std::uintptr_t, PixelBox>> differs;
@@ -85,11 +83,9 @@ class ImageStoreGtk final : public ImageStore {
   // The surface GTK paints the control from; null while it shows nothing.
   cairo_surface_t* pictureOf(ImageControl& control);
   void show(ImageControl& control, std::uintptr_t bitmap);
-  // A pending picture becomes the one the control shows: what it changes
-  // joins the paint still to queue.
-  void settle(ImageControl& control);
-  // Queues the paint settled so far.
-  void queuePaint(ImageControl& control);
+  // The image with the handle `source` becomes the picture the control
+  // shows; the paint of what it changes is queued.
+  void takeSource(ImageControl& control);
   // Before the image the control paints from changes: the mirror catches up
   // and the control paints from it.
   void detach(ImageControl& control);
@@ -104,7 +100,6 @@ class ImageStoreGtk final : public ImageStore {
   static std::intptr_t controlState(GtkWidget* area);
   static void controlSetState(GtkWidget* area, std::intptr_t value);
   static gboolean onDraw(GtkWidget* area, cairo_t* cairo, gpointer control);
-  static gboolean onTick(GtkWidget* area, GdkFrameClock* clock, gpointer control);
 
   ControlTableGtk& controls_;
   std::map<int, Image> images_;
