@@ -230,6 +230,7 @@ cairo_surface_t* ImageStoreGtk::pictureOf(ImageControl& control) {
 gboolean ImageStoreGtk::onDraw(GtkWidget*, cairo_t* cairo, gpointer data) {
   auto* control = static_cast<ImageControl*>(data);
   control->paintDue = false;
+  control->queued = PixelBox{};
   if (cairo_surface_t* picture = control->store->pictureOf(*control)) {
     cairo_set_source_surface(cairo, picture, 0, 0);
     // On a scaled screen (GDK_SCALE) each canvas pixel becomes a sharp block;
@@ -302,8 +303,14 @@ void ImageStoreGtk::takeSource(ImageControl& control) {
   const PixelBox box = differs ? *differs : wholeOf(control.mirror.get());
   if (box.empty()) return;
   // Only the box that changed is painted anew, in the display's next frame;
-  // the rest of the window keeps what it shows.
-  gtk_widget_queue_draw_area(control.area, box.x, box.y, box.width, box.height);
+  // the rest of the window keeps what it shows. A fast board shows
+  // thousands of frames between two paints, mostly over the same box:
+  // GTK is told only when the box grows.
+  if (intersect(control.queued, box) != box) {
+    control.queued = unite(control.queued, box);
+    gtk_widget_queue_draw_area(control.area, control.queued.x, control.queued.y, control.queued.width,
+                               control.queued.height);
+  }
   control.paintDue = true;
   paintedPixels_ += std::int64_t{box.width} * box.height;
   control.mirrorStale = unite(control.mirrorStale, box);

@@ -70,8 +70,9 @@ class ImageStoreGtk final : public ImageStore {
     Surface mirror;
     // Where `mirror` may lag behind what the control shows.
     PixelBox mirrorStale;
-    // A paint is queued that GTK has not begun yet.
+    // A paint is queued that GTK has not begun yet, over this box.
     bool paintDue = false;
+    PixelBox queued;
     // Per handle, the box outside which that image equals what the control
     // shows; a handle not listed may differ anywhere.
     std::vector<std::pair<std::uintptr_t, PixelBox>> differs;

@@ -37,16 +37,26 @@ void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) c
     view.noteWritten(PixelBox{0, 0, view.width, view.height});
     return;
   }
-  const std::int64_t down = view.rowStep();
-  const auto bytes = static_cast<std::size_t>(view.pixelBytes());
-  for (std::int32_t x = left_; x <= right_; ++x) {
-    const std::int32_t top = first_[static_cast<std::size_t>(x)];
-    const std::int32_t bottom = last_[static_cast<std::size_t>(x)];
-    if (top > bottom) continue;
-    view.noteWritten(PixelBox{x, top, 1, bottom - top + 1});
-    for (std::int64_t y = top, at = view.offsetOf(x, top); y <= bottom; ++y, at += down) {
-      std::memcpy(view.pixels + at, clean + at, bytes);
+  // A copy of a known size is a plain store; one of a size known only at
+  // run time is a call per pixel.
+  const auto columns = [&]<std::size_t bytes>() {
+    const std::int64_t down = view.rowStep();
+    std::int32_t highest = height_, lowest = -1;
+    for (std::int32_t x = left_; x <= right_; ++x) {
+      const std::int32_t top = first_[static_cast<std::size_t>(x)];
+      const std::int32_t bottom = last_[static_cast<std::size_t>(x)];
+      highest = std::min(highest, top);
+      lowest = std::max(lowest, bottom);
+      for (std::int64_t y = top, at = view.offsetOf(x, top); y <= bottom; ++y, at += down) {
+        std::memcpy(view.pixels + at, clean + at, bytes);
+      }
     }
+    if (highest <= lowest) view.noteWritten(PixelBox{left_, highest, right_ - left_ + 1, lowest - highest + 1});
+  };
+  if (view.layout == PixelLayout::topDown32) {
+    columns.template operator()<4>();
+  } else {
+    columns.template operator()<3>();
   }
 }
 
