@@ -53,6 +53,9 @@ bool clipAxis(std::int64_t& c1, std::int64_t& o1, std::int64_t& c2, std::int64_t
 
 DrawingTarget::DrawingTarget(const PixelView& view)
     : view_(view),
+      top_(view.pixels && view.height > 0 ? view.pixels + view.offsetOf(0, 0) : nullptr),
+      down_(view.rowStep()),
+      right_(view.pixelBytes()),
       open_(view.pixels != nullptr && view.width > 0 && view.height > 0 &&
             view.rowLength >= view.pixelBytes() * static_cast<std::int64_t>(view.width)) {}
 
@@ -68,7 +71,7 @@ void DrawingTarget::selectColour(ColourValue colour) {
 
 std::uint8_t* DrawingTarget::pixelAddress(std::int64_t x, std::int64_t y) const {
   assert(x >= 0 && x < view_.width && y >= 0 && y < view_.height && "pixel must be clipped");
-  return view_.pixels + view_.offsetOf(x, y);
+  return top_ + y * down_ + x * right_;
 }
 
 void DrawingTarget::horizontalRun(std::int64_t x, std::int64_t y, std::int64_t count) {
@@ -175,8 +178,8 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
 
   const std::int64_t adx = x2 > x1 ? x2 - x1 : x1 - x2;
   const std::int64_t ady = y2 > y1 ? y2 - y1 : y1 - y2;
-  const std::int64_t down = view_.rowStep();
-  const std::int64_t right = view_.pixelBytes();
+  const std::int64_t down = down_;
+  const std::int64_t right = right_;
   if (ady <= adx) {
     // x is the major axis: walk from the end with the smaller x.
     if (x1 > x2) {

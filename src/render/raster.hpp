@@ -54,6 +54,10 @@ class DrawingTarget {
   }
 
   PixelView view_;
+  // The view's steps, taken once: a line's pixels are only a few.
+  std::uint8_t* top_ = nullptr;  // pixel (0, 0)
+  std::int64_t down_ = 0;
+  std::int64_t right_ = 0;
   bool open_ = false;
   ColourValue colour_ = 0;
   std::uint8_t red_ = 0;
