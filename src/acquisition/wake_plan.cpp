@@ -49,14 +49,18 @@ WakePlan planWake(const WakeSituation& s) {
     }
   }
   WakePlan plan{true, 1, redrawDue};
-  // Statistics that are overdue appear with the very next byte.
-  if (s.oscilloscope && !s.paused && s.untilStatistics > 0 && s.recentBytesPerSecond < countedWaitLimit) {
+  // The statistics close with the first chunk after their second, as when
+  // every chunk is read: the count covers whole chunks and a steady board's
+  // texts hold still, instead of repainting the status bar every second.
+  // So from shortly before, and once due, the loop wakes per chunk again.
+  const int untilChunks = s.untilStatistics - static_cast<int>(frameMargin);
+  if (s.oscilloscope && !s.paused && untilChunks > 1 && s.recentBytesPerSecond < countedWaitLimit) {
     const std::int64_t frameDue = fastest > 0 ? std::int64_t{s.bytesForFrame} * 1000 / fastest : 0;
     if (s.recentBytesPerSecond > 0 && frameDue > frameMargin + 1) {
-      return {false, 1, sooner(static_cast<int>(frameDue - frameMargin), statisticsDue)};
+      return {false, 1, sooner(static_cast<int>(frameDue - frameMargin), untilChunks)};
     }
     plan.byteCount = std::clamp(s.bytesForFrame, 1, largestByteCount);
-    plan.deadline = sooner(plan.deadline, statisticsDue);
+    plan.deadline = sooner(plan.deadline, untilChunks);
   }
   return plan;
 }

@@ -463,11 +463,11 @@ int Program::scale() {
   return std::max(1, attributes.width / 1000);
 }
 
-std::vector<std::uint32_t> Program::canvasPixels() {
-  const int width = 1000 * scale(), height = 256 * scale();
+std::vector<std::uint32_t> Program::canvasPixels(int left, int columns) {
+  const int scaled = scale(), width = columns * scaled, height = 256 * scaled;
   std::vector<std::uint32_t> pixels;
   auto* display = static_cast<Display*>(display_);
-  XImage* image = XGetImage(display, window_, 0, 0, width, height, AllPlanes, ZPixmap);
+  XImage* image = XGetImage(display, window_, left * scaled, 0, width, height, AllPlanes, ZPixmap);
   if (!image) return pixels;
   pixels.reserve(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {

@@ -113,8 +113,8 @@ class Program {
   // text, empty when no box came.
   std::string answerBox(int timeoutMs = 30000);
   // The canvas as it is on the screen, row by row, 0xRRGGBB: 1000 x 256
-  // times the screen's scale.
-  std::vector<std::uint32_t> canvasPixels();
+  // times the screen's scale, or the given columns of it.
+  std::vector<std::uint32_t> canvasPixels(int left = 0, int columns = 1000);
   // Saves a screenshot of the window.
   bool screenshot(const std::string& path);
   // The main window's title as a screen reader reads it.

@@ -10,7 +10,8 @@ namespace {
 TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
   // 250000 baud carry 25000 bytes a second: 2048 bytes, half of what a
   // terminal holds, arrive in 81 ms, and a frame of 1001 in 40 ms; the port
-  // is watched from 3 ms before a frame can be complete.
+  // is watched from 3 ms before a frame can be complete, and per chunk from
+  // 3 ms before the statistics are due.
   // Situation as declared; the plan: watch the port, byte count, deadline.
   const struct {
     const char* state;
@@ -18,14 +19,16 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
     WakePlan plan;
   } cases[] = {
       {"scope, a frame starts",                     {false, true, true, 1001, 400, -1, 25000, 25000}, {false, 1, 37}},
-      {"scope, statistics before the frame",        {false, true, true, 1001, 20, -1, 25000, 25000}, {false, 1, 20}},
+      {"scope, statistics before the frame",        {false, true, true, 1001, 20, -1, 25000, 25000}, {false, 1, 17}},
       {"scope, 200 bytes to go",                    {false, true, true, 200, 400, -1, 25000, 25000}, {false, 1, 5}},
-      {"scope, 120 bytes to go",                    {false, true, true, 120, 400, -1, 25000, 25000}, {true, 120, 400}},
-      {"scope, 30 bytes complete the frame",        {false, true, true, 30, 400, -1, 25000, 25000}, {true, 30, 400}},
+      {"scope, 120 bytes to go",                    {false, true, true, 120, 400, -1, 25000, 25000}, {true, 120, 397}},
+      {"scope, 30 bytes complete the frame",        {false, true, true, 30, 400, -1, 25000, 25000}, {true, 30, 397}},
       {"scope, statistics due",                     {false, true, true, 30, 0, -1, 25000, 25000}, {true, 1, -1}},
-      {"scope, board not heard yet",                {false, true, true, 1001, 900, -1, 25000, 0}, {true, 255, 900}},
+      {"scope, statistics close with a chunk",      {false, true, true, 1001, 4, -1, 25000, 25000}, {true, 1, -1}},
+      {"scope, chunks from 3 ms before statistics", {false, true, true, 120, 5, -1, 25000, 25000}, {true, 120, 2}},
+      {"scope, board not heard yet",                {false, true, true, 1001, 900, -1, 25000, 0}, {true, 255, 897}},
       {"scope at 8 MB/s",                           {false, true, true, 1001, 400, -1, 25000, 8000000}, {true, 1, -1}},
-      {"scope just below the limit",                {false, true, true, 1001, 400, -1, 25000, 499999}, {true, 255, 400}},
+      {"scope just below the limit",                {false, true, true, 1001, 400, -1, 25000, 499999}, {true, 255, 397}},
       {"scope paused",                              {true, true, true, 1001, 400, 150, 25000, 25000}, {false, 1, 81}},
       {"scope paused, statistics soon",             {true, true, true, 1001, 30, 150, 25000, 25000}, {false, 1, 30}},
       {"scope paused, re-show soon",                {true, true, true, 1001, 400, 20, 25000, 25000}, {false, 1, 20}},
@@ -61,7 +64,7 @@ TEST(WakePlan, TheLoopAsksForWhatItsFrameLacksAndGathersWhilePaused) {
   idlePass({"waiting 2"}, {0, 25});
   EXPECT_EQ(rig.plot.presentsFinished, finished + 1) << "a held-back present waits on";
   rig.passWith(std::vector<std::uint8_t>(702, 7));
-  idlePass({"waiting 2", "wake count 2 2"}, {0x5150, 1000 - 110});
+  idlePass({"waiting 2", "wake count 2 2"}, {0x5150, 1000 - 110 - 3});
   rig.setPaused(true);
   idlePass({"waiting 2"}, {0, 81});
 }
