@@ -40,8 +40,8 @@ void PlotCanvas::clearCanvas() {
   if (!target_.isOpen()) return;
   settleSnapshot();
   const PixelView& view = target_.view();
-  if (!cleared_.empty() && clearedLayout_.layout == view.layout && clearedLayout_.rowLength == view.rowLength &&
-      clearedLayout_.width == view.width &&
+  if (!cleared_.empty() && clearedLayout_.layout == view.layout &&
+      clearedLayout_.rowLength == view.rowLength && clearedLayout_.width == view.width &&
       clearedLayout_.height == view.height) {
     drawingTouched_.restore(view, cleared_.data());
   } else {

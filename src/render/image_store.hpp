@@ -33,7 +33,9 @@ struct PixelView {
 
   std::int32_t pixelBytes() const { return layout == PixelLayout::topDown32 ? 4 : 3; }
   // Bytes from row y to row y + 1 (down the picture).
-  std::int64_t rowStep() const { return layout == PixelLayout::topDown32 ? rowLength : -std::int64_t{rowLength}; }
+  std::int64_t rowStep() const {
+    return layout == PixelLayout::topDown32 ? rowLength : -std::int64_t{rowLength};
+  }
   // Byte offset of pixel (x, y), rows counted from the top.
   std::int64_t offsetOf(std::int64_t x, std::int64_t y) const {
     const std::int64_t memoryRow = layout == PixelLayout::topDown32 ? y : height - 1 - y;

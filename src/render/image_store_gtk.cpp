@@ -36,7 +36,8 @@ void copyBox(cairo_surface_t* from, cairo_surface_t* to, const PixelBox& box) {
   cairo_surface_flush(from);
   cairo_surface_flush(to);
   const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(from));
-  const std::size_t offset = static_cast<std::size_t>(inside.y) * stride + 4 * static_cast<std::size_t>(inside.x);
+  const std::size_t offset =
+      static_cast<std::size_t>(inside.y) * stride + 4 * static_cast<std::size_t>(inside.x);
   const unsigned char* source = cairo_image_surface_get_data(from) + offset;
   unsigned char* target = cairo_image_surface_get_data(to) + offset;
   if (inside == wholeOf(from)) {
@@ -138,7 +139,8 @@ PixelView ImageStoreGtk::startDrawing(int number) {
   cairo_surface_t* surface = image->surface.get();
   cairo_surface_flush(surface);
   image->written = PixelBox{};
-  return PixelView{cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
+  return PixelView{cairo_image_surface_get_data(surface),
+                   cairo_image_surface_get_stride(surface),
                    widthOf(surface),
                    heightOf(surface),
                    PixelLayout::topDown32,
@@ -361,8 +363,8 @@ std::optional<PixelImage> ImageStoreGtk::shownPicture(int control) {
   const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(picture));
   for (int y = 0; y < image->height; ++y) {
     const unsigned char* from = data + static_cast<std::size_t>(y) * stride;
-    std::uint8_t* to = image->pixels.data() +
-                       static_cast<std::size_t>(image->height - 1 - y) * static_cast<std::size_t>(image->rowLength);
+    std::uint8_t* to = image->pixels.data() + static_cast<std::size_t>(image->height - 1 - y) *
+                                                  static_cast<std::size_t>(image->rowLength);
     for (int x = 0; x < image->width; ++x) std::memcpy(to + 3 * x, from + 4 * x, 3);
   }
   return image;

@@ -172,7 +172,8 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
     return x >= 0 && x < view_.width && y >= 0 && y < view_.height;
   };
   if (!inside(x1, y1) || !inside(x2, y2)) return;
-  view_.noteWritten(PixelBox{static_cast<std::int32_t>(std::min(x1, x2)), static_cast<std::int32_t>(std::min(y1, y2)),
+  view_.noteWritten(PixelBox{static_cast<std::int32_t>(std::min(x1, x2)),
+                             static_cast<std::int32_t>(std::min(y1, y2)),
                              static_cast<std::int32_t>((x1 > x2 ? x1 - x2 : x2 - x1) + 1),
                              static_cast<std::int32_t>((y1 > y2 ? y1 - y2 : y2 - y1) + 1)});
 

@@ -33,7 +33,8 @@ void TouchedColumns::addLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, 
 
 void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) const {
   if (!known_ || static_cast<int>(first_.size()) != view.width || height_ != view.height) {
-    std::memcpy(view.pixels, clean, static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height));
+    std::memcpy(view.pixels, clean,
+                static_cast<std::size_t>(view.rowLength) * static_cast<std::size_t>(view.height));
     view.noteWritten(PixelBox{0, 0, view.width, view.height});
     return;
   }
@@ -51,7 +52,8 @@ void TouchedColumns::restore(const PixelView& view, const std::uint8_t* clean) c
         std::memcpy(view.pixels + at, clean + at, bytes);
       }
     }
-    if (highest <= lowest) view.noteWritten(PixelBox{left_, highest, right_ - left_ + 1, lowest - highest + 1});
+    if (highest <= lowest)
+      view.noteWritten(PixelBox{left_, highest, right_ - left_ + 1, lowest - highest + 1});
   };
   if (view.layout == PixelLayout::topDown32) {
     columns.template operator()<4>();

@@ -96,7 +96,20 @@ PixelBox boundsOf(const PixelSet& pixels) {
   return box;
 }
 
-constexpr PixelLayout layouts[] = {PixelLayout::bottomUp24, PixelLayout::topDown32};
+// Draws on a fresh image in each layout; checks the pixels, the margin and
+// the box the drawing reported.
+template <typename Draw>
+void expectDrawn(int width, int height, const char* name, const PixelSet& expected, Draw draw) {
+  for (const PixelLayout layout : {PixelLayout::bottomUp24, PixelLayout::topDown32}) {
+    GuardedImage image(width, height, layout);
+    DrawingTarget target(image.view());
+    draw(target);
+    const std::string where = std::string(name) + ", layout " + std::to_string(static_cast<int>(layout));
+    EXPECT_EQ(image.drawn(), expected) << where;
+    EXPECT_TRUE(image.marginUntouched()) << where;
+    EXPECT_EQ(image.written(), boundsOf(expected)) << where;
+  }
+}
 
 PixelSet rowPixels(int y, int from, int to) {
   PixelSet pixels;
@@ -188,16 +201,8 @@ TEST(DrawLine, PixelsOnTheCanvasSizedImage) {
       {"both ends left of the image", -20, 0, -1, 100, {}},
       {"through a corner only", -1, 1, 1, -1, {{0, 0}}},
   };
-  for (const PixelLayout layout : layouts) {
-    for (const LineCase& c : cases) {
-      GuardedImage image(1000, 256, layout);
-      DrawingTarget target(image.view());
-      target.drawLine(c.x1, c.y1, c.x2, c.y2, blue);
-      EXPECT_EQ(image.drawn(), c.expected) << c.name << ", layout " << int(layout);
-      EXPECT_TRUE(image.marginUntouched()) << c.name << ", layout " << int(layout);
-      EXPECT_EQ(image.written(), boundsOf(c.expected)) << c.name << ", layout " << int(layout);
-    }
-  }
+  for (const LineCase& c : cases)
+    expectDrawn(1000, 256, c.name, c.expected, [&](DrawingTarget& t) { t.drawLine(c.x1, c.y1, c.x2, c.y2, blue); });
 }
 
 TEST(DrawLine, LongClippedLineKeepsItsEnds) {
@@ -238,16 +243,8 @@ TEST(FillBox, PixelsOnASmallImage) {
       {"start at the minimum", minInt, minInt, maxInt, maxInt, {}},
       {"most negative width", 3, 2, minInt, 1, boxPixels(0, 2, 2, 2)},
   };
-  for (const PixelLayout layout : layouts) {
-    for (const BoxCase& c : cases) {
-      GuardedImage image(12, 8, layout);
-      DrawingTarget target(image.view());
-      target.fillBox(c.x, c.y, c.w, c.h, blue);
-      EXPECT_EQ(image.drawn(), c.expected) << c.name << ", layout " << int(layout);
-      EXPECT_TRUE(image.marginUntouched()) << c.name << ", layout " << int(layout);
-      EXPECT_EQ(image.written(), boundsOf(c.expected)) << c.name << ", layout " << int(layout);
-    }
-  }
+  for (const BoxCase& c : cases)
+    expectDrawn(12, 8, c.name, c.expected, [&](DrawingTarget& t) { t.fillBox(c.x, c.y, c.w, c.h, blue); });
 }
 
 TEST(DrawLine, ExtremeArgumentsDrawTheClippedPart) {

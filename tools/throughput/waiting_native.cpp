@@ -20,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 // The process's windows that show: the main window, and a tip while one shows.
 int visibleWindows(pid_t pid) {
-  FILE* list = popen(("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r");
+  FILE* list =
+      popen(("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r");
   if (!list) return -1;
   int lines = 0;
   for (int c; (c = std::fgetc(list)) != EOF;) lines += c == '\n';
