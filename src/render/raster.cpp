@@ -109,7 +109,8 @@ void DrawingTarget::verticalRun(std::int64_t x, std::int64_t y, std::int64_t cou
   view_.noteWritten(PixelBox{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), 1,
                              static_cast<std::int32_t>(count)});
   std::uint8_t* pixel = pixelAddress(x, y);
-  const std::int64_t down = view_.rowStep();
+  // In locals: a byte store may alias any member, which would be re-read.
+  const std::int64_t down = down_;
   for (std::int64_t i = 0; i < count; ++i, pixel += down) writePixel(pixel);
 }
 
@@ -179,6 +180,7 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
 
   const std::int64_t adx = x2 > x1 ? x2 - x1 : x1 - x2;
   const std::int64_t ady = y2 > y1 ? y2 - y1 : y1 - y2;
+  // In locals: a byte store may alias any member, which would be re-read.
   const std::int64_t down = down_;
   const std::int64_t right = right_;
   if (ady <= adx) {
