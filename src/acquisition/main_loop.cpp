@@ -203,6 +203,7 @@ WakeSituation MainLoop::wakeSituation(int untilRedraw) {
   state_.recentRate.update(now);
   WakeSituation situation;
   situation.paused = controls.controlState(pauseToggleId) != 0;
+  situation.timesBursts = sink_ && sink_->timesBursts();
   situation.seen = platform_.events.canvasSeen();
   situation.oscilloscope = textEquals(controls.controlText(modeListId), plotModes[oscilloscopeMode].name);
   // A frame takes 1001 samples once armed: the last one only closes it.

@@ -17,6 +17,9 @@ class StreamSink {
   virtual void connected(TextView port, std::int32_t baudRate) = 0;
   virtual void received(const std::uint8_t* bytes, std::size_t count) = 0;
   virtual void disconnected() = 0;
+  // Whether it keeps when each burst arrived: then every burst counts, and
+  // the loop reads them as they come instead of gathering them.
+  virtual bool timesBursts() const { return false; }
 };
 
 }  // namespace kurvlux

@@ -26,6 +26,8 @@ struct WakeSituation {
   // What the line can carry (baud / 10) and what arrived of late.
   std::int32_t lineBytesPerSecond = 25000;
   std::int32_t recentBytesPerSecond = 0;
+  // A recording keeps each burst's arrival time.
+  bool timesBursts = false;
 };
 
 struct WakePlan {

@@ -46,6 +46,7 @@ class Recorder final : public StreamSink {
   void connected(TextView port, std::int32_t baudRate) override;
   void received(const std::uint8_t* bytes, std::size_t count) override;
   void disconnected() override;
+  bool timesBursts() const override { return recording_ && recording_->form() == RecordingForm::csv; }
 
  private:
   void begin();

@@ -40,6 +40,9 @@ TEST(WakePlan, WakesForTheScreenTheStatisticsAndBeforeTheQueueFillsHalfway) {
       {"chart shown",                               {false, true, false, 1001, 400, -1, 25000, 25000}, {true, 1, -1}},
       {"chart unmapped: the pass rate is its pace", {false, false, false, 1001, 400, -1, 25000, 25000}, {true, 1, -1}},
       {"chart paused",                              {true, true, false, 1001, 40, 150, 25000, 25000}, {false, 1, 81}},
+      {"scope, a table stamps its reads",           {false, true, true, 1001, 400, -1, 25000, 25000, true}, {false, 1, 5}},
+      {"paused, a table stamps its reads",          {true, true, true, 1001, 400, 150, 25000, 25000, true}, {false, 1, 5}},
+      {"a table, the board silent",                 {false, true, true, 1001, 900, -1, 25000, 0, true}, {true, 255, 897}},
   };
   for (const auto& c : cases) {
     const WakePlan plan = planWake(c.situation);
@@ -67,6 +70,14 @@ TEST(WakePlan, TheLoopAsksForWhatItsFrameLacksAndGathersWhilePaused) {
   idlePass({"waiting 2", "wake count 2 2"}, {0x5150, 1000 - 110 - 3});
   rig.setPaused(true);
   idlePass({"waiting 2"}, {0, 81});
+  struct Table final : StreamSink {
+    void connected(TextView, std::int32_t) override {}
+    void received(const std::uint8_t*, std::size_t) override {}
+    void disconnected() override {}
+    bool timesBursts() const override { return true; }
+  } table;
+  rig.loop.setStreamSink(&table);
+  idlePass({"waiting 2"}, {0, 5});
 }
 
 }  // namespace
