@@ -46,9 +46,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   watchForLostDisplay();
+  // Named in what the program writes: a recording's description, a saved picture.
+  const std::string program = "Kurvlux " KURVLUX_VERSION;
   // The recording outlives the window and the loop, which end it.
   FileLayerPosix files;
-  Recorder recorder(files, recorderClocksGtk(), "Kurvlux " KURVLUX_VERSION);
+  Recorder recorder(files, recorderClocksGtk(), program);
   recorder.onEmergencyView = keepForEmergency;
   if (!commandLine.recordPath.empty() &&
       !startCommandLineRecording(recorder, commandLine.recordPath, commandLine.overwrite)) {
@@ -77,8 +79,7 @@ int main(int argc, char** argv) {
 
     MainLoop loop(ui.controls(), ui.statusBars(), ui.eventPump(), ui.clock(), ports, plotter);
     loop.setStreamSink(&recorder);
-    const KeepingGtk keeping(ui.mainWindow(), ui.controls(), images, plotter, recorder, files,
-                             "Kurvlux " KURVLUX_VERSION);
+    const KeepingGtk keeping(ui.mainWindow(), ui.controls(), images, plotter, recorder, files, program);
     // A kill, Ctrl+C or the closed terminal ends the loop as the close
     // button does; the program ends by that signal once all is put back.
     // Every other ending signal puts the ports back in its handler.
