@@ -17,6 +17,7 @@ constexpr int gridRowStep = 32;
 }  // namespace
 
 void PlotCanvas::stopDrawing() {
+  target_.reportWritten();
   store_.stopDrawing();
   target_ = DrawingTarget();
 }

@@ -27,7 +27,8 @@ struct PixelView {
   std::int32_t height = 0;
   PixelLayout layout = PixelLayout::bottomUp24;
   // Where set, every pixel written through the view is added to this box,
-  // so a store learns where drawing changed the image without comparing
+  // at the latest when drawing stops (a drawing target reports its own), so
+  // a store learns where drawing changed the image without comparing
   // pictures.
   PixelBox* written = nullptr;
 

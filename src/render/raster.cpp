@@ -69,6 +69,12 @@ void DrawingTarget::selectColour(ColourValue colour) {
   ++colourSplits_;
 }
 
+void DrawingTarget::reportWritten() {
+  if (drawnRight_ < drawnLeft_) return;
+  view_.noteWritten(
+      PixelBox{drawnLeft_, drawnTop_, drawnRight_ - drawnLeft_ + 1, drawnBottom_ - drawnTop_ + 1});
+}
+
 std::uint8_t* DrawingTarget::pixelAddress(std::int64_t x, std::int64_t y) const {
   assert(x >= 0 && x < view_.width && y >= 0 && y < view_.height && "pixel must be clipped");
   return top_ + y * down_ + x * right_;
@@ -82,8 +88,7 @@ void DrawingTarget::horizontalRun(std::int64_t x, std::int64_t y, std::int64_t c
   }
   if (x + count > view_.width) count = view_.width - x;
   if (count <= 0) return;
-  view_.noteWritten(PixelBox{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
-                             static_cast<std::int32_t>(count), 1});
+  noteDrawn(x, y, x + count - 1, y);
   std::uint8_t* pixel = pixelAddress(x, y);
   if (view_.layout == PixelLayout::topDown32) {
     const std::uint32_t word = std::uint32_t{blue_} | std::uint32_t{green_} << 8 | std::uint32_t{red_} << 16;
@@ -106,8 +111,7 @@ void DrawingTarget::verticalRun(std::int64_t x, std::int64_t y, std::int64_t cou
   }
   if (y + count > view_.height) count = view_.height - y;
   if (count <= 0) return;
-  view_.noteWritten(PixelBox{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), 1,
-                             static_cast<std::int32_t>(count)});
+  noteDrawn(x, y, x, y + count - 1);
   std::uint8_t* pixel = pixelAddress(x, y);
   // In locals: a byte store may alias any member, which would be re-read.
   const std::int64_t down = down_;
@@ -173,10 +177,7 @@ void DrawingTarget::walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, 
     return x >= 0 && x < view_.width && y >= 0 && y < view_.height;
   };
   if (!inside(x1, y1) || !inside(x2, y2)) return;
-  view_.noteWritten(PixelBox{static_cast<std::int32_t>(std::min(x1, x2)),
-                             static_cast<std::int32_t>(std::min(y1, y2)),
-                             static_cast<std::int32_t>((x1 > x2 ? x1 - x2 : x2 - x1) + 1),
-                             static_cast<std::int32_t>((y1 > y2 ? y1 - y2 : y2 - y1) + 1)});
+  noteDrawn(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
 
   const std::int64_t adx = x2 > x1 ? x2 - x1 : x1 - x2;
   const std::int64_t ady = y2 > y1 ? y2 - y1 : y1 - y2;

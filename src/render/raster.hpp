@@ -3,7 +3,9 @@
 // a byte is stored, whatever the arguments.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "render/image_store.hpp"
 
@@ -36,6 +38,12 @@ class DrawingTarget {
   // Line from (x1, y1) to (x2, y2), both ends included.
   void drawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, ColourValue colour);
 
+  // Adds the box of what the target drew since it opened to the view's
+  // written box. Kept in the target until then: a line of a fast board is a
+  // few pixels, and a store through the view per line made drawing a sample
+  // about 15 % slower.
+  void reportWritten();
+
   ColourValue currentColour() const { return colour_; }
   // How often a colour value has been split into components since opening.
   std::int64_t colourSplits() const { return colourSplits_; }
@@ -47,6 +55,13 @@ class DrawingTarget {
   void verticalRun(std::int64_t x, std::int64_t y, std::int64_t count);
   void walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
   std::uint8_t* pixelAddress(std::int64_t x, std::int64_t y) const;
+  // Columns left..right and rows top..bottom (clipped) are drawn.
+  void noteDrawn(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    drawnLeft_ = std::min(drawnLeft_, static_cast<std::int32_t>(left));
+    drawnTop_ = std::min(drawnTop_, static_cast<std::int32_t>(top));
+    drawnRight_ = std::max(drawnRight_, static_cast<std::int32_t>(right));
+    drawnBottom_ = std::max(drawnBottom_, static_cast<std::int32_t>(bottom));
+  }
   void writePixel(std::uint8_t* pixel) const {
     pixel[0] = blue_;
     pixel[1] = green_;
@@ -64,6 +79,11 @@ class DrawingTarget {
   std::uint8_t green_ = 0;
   std::uint8_t blue_ = 0;
   std::int64_t colourSplits_ = 0;
+  // Drawn and not yet reported; nothing while right is left of left.
+  std::int32_t drawnLeft_ = std::numeric_limits<std::int32_t>::max();
+  std::int32_t drawnTop_ = std::numeric_limits<std::int32_t>::max();
+  std::int32_t drawnRight_ = std::numeric_limits<std::int32_t>::min();
+  std::int32_t drawnBottom_ = std::numeric_limits<std::int32_t>::min();
 };
 
 }  // namespace kurvlux

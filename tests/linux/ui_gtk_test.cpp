@@ -324,12 +324,13 @@ TEST_F(GtkShell, PaintCoversOnlyWhereDrawingChangedTheLastShownPicture) {
   for (int frame = 0; frame < 50; ++frame) {
     DrawingTarget target(images.startDrawing(4));
     target.fillBox(100 + frame, 50, 1, 1, 0xFFFFFF);
-    images.stopDrawing();
+    target.reportWritten(), images.stopDrawing();
     ASSERT_TRUE(images.swapImages(4, 3));
     images.showImage(imageControlId, 3);
   }
   DrawingTarget target(images.startDrawing(4));
   target.fillBox(0, 0, 1000, 256, 0x00FF00);
+  target.reportWritten();
   EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
   EXPECT_EQ(paintedPixel(area, 148, 50), 0u);
   EXPECT_EQ(paintedPixel(area, 0, 0), 0u);
@@ -345,7 +346,8 @@ TEST_F(GtkShell, PaintCoversOnlyWhereDrawingChangedTheLastShownPicture) {
   images.copyImage(4, 3), images.showImage(imageControlId, 3), paintedPixel(area, 0, 0);
   const std::int64_t green = images.paintedPixels();
   for (int x = 200; x < 250; ++x) {
-    DrawingTarget(images.startDrawing(4)).drawLine(x, x - 150, x, x - 150, 0xFF);
+    DrawingTarget column(images.startDrawing(4));
+    column.drawLine(x, x - 150, x, x - 150, 0xFF), column.reportWritten();
     images.stopDrawing(), images.copyImage(4, 3), images.showImage(imageControlId, 4);
   }
   images.startDrawing(4);

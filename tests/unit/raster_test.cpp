@@ -104,6 +104,7 @@ void expectDrawn(int width, int height, const char* name, const PixelSet& expect
     GuardedImage image(width, height, layout);
     DrawingTarget target(image.view());
     draw(target);
+    target.reportWritten();
     const std::string where = std::string(name) + ", layout " + std::to_string(static_cast<int>(layout));
     EXPECT_EQ(image.drawn(), expected) << where;
     EXPECT_TRUE(image.marginUntouched()) << where;
