@@ -79,7 +79,7 @@ class DrawingTarget {
   std::uint8_t green_ = 0;
   std::uint8_t blue_ = 0;
   std::int64_t colourSplits_ = 0;
-  // Drawn and not yet reported; nothing while right is left of left.
+  // The box drawn so far, as edges; none while drawnRight_ < drawnLeft_.
   std::int32_t drawnLeft_ = std::numeric_limits<std::int32_t>::max();
   std::int32_t drawnTop_ = std::numeric_limits<std::int32_t>::max();
   std::int32_t drawnRight_ = std::numeric_limits<std::int32_t>::min();
