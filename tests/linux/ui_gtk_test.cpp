@@ -329,8 +329,7 @@ TEST_F(GtkShell, PaintCoversOnlyWhereDrawingChangedTheLastShownPicture) {
     images.showImage(imageControlId, 3);
   }
   DrawingTarget target(images.startDrawing(4));
-  target.fillBox(0, 0, 1000, 256, 0x00FF00);
-  target.reportWritten();
+  target.fillBox(0, 0, 1000, 256, 0x00FF00), target.reportWritten();
   EXPECT_EQ(paintedPixel(area, 149, 50), 0xFFFFFFu);
   EXPECT_EQ(paintedPixel(area, 148, 50), 0u);
   EXPECT_EQ(paintedPixel(area, 0, 0), 0u);

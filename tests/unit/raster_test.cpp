@@ -96,15 +96,13 @@ PixelBox boundsOf(const PixelSet& pixels) {
   return box;
 }
 
-// Draws on a fresh image in each layout; checks the pixels, the margin and
-// the box the drawing reported.
+// Draws on a fresh image in each layout; checks pixels, margin and reported box.
 template <typename Draw>
 void expectDrawn(int width, int height, const char* name, const PixelSet& expected, Draw draw) {
   for (const PixelLayout layout : {PixelLayout::bottomUp24, PixelLayout::topDown32}) {
     GuardedImage image(width, height, layout);
     DrawingTarget target(image.view());
-    draw(target);
-    target.reportWritten();
+    draw(target), target.reportWritten();
     const std::string where = std::string(name) + ", layout " + std::to_string(static_cast<int>(layout));
     EXPECT_EQ(image.drawn(), expected) << where;
     EXPECT_TRUE(image.marginUntouched()) << where;

@@ -123,7 +123,6 @@ TEST(Recorder, FedByTheLoopBeginsAtTheConnectionAndEndsWithIt) {
     recorder.onChange = [&] { ++changes; };
     EXPECT_EQ(recorder.start("old.csv", false), -EEXIST);
     ASSERT_EQ(recorder.start("r.csv", false), 0);
-    EXPECT_TRUE(recorder.timesBursts());
     fakes::AcquisitionRig rig;
     rig.loop.setStreamSink(&recorder);
     rig.connect();
@@ -139,10 +138,6 @@ TEST(Recorder, FedByTheLoopBeginsAtTheConnectionAndEndsWithIt) {
     EXPECT_EQ(files.files["r.csv.txt"], "Kurvlux 9.9 recording\nport: COM3\nbaud: 250000\nstart: 2026-12-08T04:30:00+01:00\n"
                                         "form: table: sample,time_s,value (arrival of the sample's burst)\n");
   }
-  MemoryFiles files;
-  Recorder raw(files, {[] { return std::int64_t{0}; }, [] { return WallTime{}; }}, "Kurvlux 9.9");
-  ASSERT_EQ(raw.start("r.bin", false), 0);
-  EXPECT_FALSE(raw.timesBursts()) << "raw bytes carry no times to keep fine";
 }
 
 TEST(FileNaming, NamesFormsSizesAndTimes) {
